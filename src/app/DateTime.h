@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDateTime>
+
+// Date-times are day counts: whole days since 1899-12-30 with the time of day as the
+// fraction (one second = 1/86400). Local time, no time zone.
+constexpr double secondsPerDay = 86400.0;
+
+double toDayCount(const QDateTime &dateTime);
+double toDayCount(const QDate &date, const QTime &time = QTime(0, 0));
+// Rounded to the nearest whole second.
+QDateTime fromDayCount(double dayCount);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// Every message box, question and file dialog of the application passes through the one
+// installed prompter: Qt dialogs in the application, scripted answers in tests.
+class Prompter
+{
+public:
+    enum Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    enum Answer { AnswerOk, AnswerCancel, AnswerYes, AnswerNo, AnswerRetry };
+    enum Icon { NoIcon, Information, Question, Warning, Critical };
+
+    virtual ~Prompter() = default;
+
+    // Shows a message box titled with the application name. Two texts in one box are
+    // joined by a CR; the Qt prompter shows it as a line break.
+    virtual Answer message(const QString &text, Buttons buttons = Ok, Icon icon = NoIcon) = 0;
+
+    // File dialogs take filters in the "label|patterns|label|patterns" form. They return
+    // the chosen path, or an empty text when the user cancelled.
+    virtual QString openFileName(const QString &title, const QString &filter,
+                                 const QString &defaultPattern) = 0;
+    // Asks before overwriting an existing file.
+    virtual QString saveFileName(const QString &title, const QString &filter,
+                                 const QString &defaultPattern, const QString &proposedPath) = 0;
+
+    static Prompter &instance();
+    // Installs the prompter used from now on (not owned).
+    static void setInstance(Prompter *prompter);
+};
+
+// Shorthand for Prompter::instance().message(...).
+Prompter::Answer showMessage(const QString &text, Prompter::Buttons buttons = Prompter::Ok,
+                             Prompter::Icon icon = Prompter::NoIcon);

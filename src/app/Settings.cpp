@@ -1,0 +1,4 @@
+#include "Settings.h"
+
+MeasSettingRecord MeasSetting;
+SettingsRecord Settings;

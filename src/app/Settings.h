@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The instrument settings record. Process-wide; receiving from the instrument writes it,
+// sending reads it, and the settings file keeps it between runs.
+struct MeasSettingRecord {
+    qint16 Precision = 0; // 0 = 0.1 degree, 1 = 1 degree
+    qint16 Unit = 0;      // 0 = degrees C, 1 = degrees F
+    QString EmissivityStr = QStringLiteral("1.00");
+    float EmissivityValue = 1.0f;
+    float ScaleZero = -20.0f;
+    float ScaleFull = 500.0f;
+    // The user's emissivity list ("material:value" texts); its size is EmissivityCount.
+    QStringList EmissivityList;
+};
+
+extern MeasSettingRecord MeasSetting;
+
+// Everything else the settings file keeps. Positions and sizes are in twips.
+struct SettingsRecord {
+    qint32 TopL = 0, LeftL = 0;
+    qint32 TopF = 0, LeftF = 0;
+    qint32 TopM = 0, LeftM = 0;
+    qint32 TopG = 0, LeftG = 0;
+    qint32 WidthG = 9600, HeightG = 7200;
+    qint16 comPortIndex = 0; // 0..3 = COM1..COM4; stored as COMPort 1..4
+
+    float IntervalTimeCount = 1.0f;
+    qint16 IntervalTimeUnit = 0; // 0 seconds, 1 minutes
+    float LogTimeCount = 1.0f;
+    qint16 LogTimeUnit = 0; // 0 continuous, 1 times, 2 s, 3 min, 4 h, 5 days
+    qint16 UseExcel = 0;
+
+    // Device that COM1..COM4 reach; empty = the automatic choice.
+    QString portDevices[4];
+};
+
+extern SettingsRecord Settings;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// Answers questions from a script and records everything shown. Installs itself for its
+// lifetime. A question with no scripted answer left gets the most cautious answer (Cancel,
+// No, or OK where that is the only button) and is counted in unexpected().
+class ScriptedPrompter : public Prompter
+{
+public:
+    struct Shown {
+        QString text;
+        Buttons buttons;
+    };
+
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+
+    Answer message(const QString &text, Buttons buttons, Icon icon) override;
+    QString openFileName(const QString &title, const QString &filter,
+                         const QString &defaultPattern) override;
+    QString saveFileName(const QString &title, const QString &filter,
+                         const QString &defaultPattern, const QString &proposedPath) override;
+
+    // Queues the answer to the next question (a message box with more than an OK button).
+    void answer(Answer a) { m_answers.append(a); }
+    // Queues the path for the next file dialog; an empty path cancels it.
+    void answerFile(const QString &path) { m_files.append(path); }
+    // Runs inside the next message() before it returns (for example to press Stop).
+    void onNextMessage(std::function<void()> action) { m_onMessage = std::move(action); }
+
+    const QList<Shown> &shown() const { return m_shown; }
+    QStringList texts() const;
+    // Texts as a user reads them: CR shown as a line feed.
+    QString lastText() const { return m_shown.isEmpty() ? QString() : m_shown.last().text; }
+    QStringList fileDialogTitles() const { return m_fileTitles; }
+    QStringList fileDialogFilters() const { return m_fileFilters; }
+    QStringList proposedPaths() const { return m_proposed; }
+    int unexpected() const { return m_unexpected; }
+    int pendingAnswers() const { return m_answers.size() + m_files.size(); }
+    void clear();
+
+private:
+    QList<Shown> m_shown;
+    QList<Answer> m_answers;
+    QStringList m_files;
+    QStringList m_fileTitles;
+    QStringList m_fileFilters;
+    QStringList m_proposed;
+    std::function<void()> m_onMessage;
+    int m_unexpected = 0;
+};
