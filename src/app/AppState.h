@@ -10,3 +10,7 @@ extern qint16 programMode;
 // Set by the Stop button of the progress dialogs; cleared when such a dialog is shown and
 // by the waiting loop that acts on it.
 extern bool stopRequested;
+
+// Screen units per pixel for positions kept in twips (1/1440 inch); set at start-up.
+extern qint16 twipsPerPixelX;
+extern qint16 twipsPerPixelY;

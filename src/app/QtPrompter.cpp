@@ -1,1 +1,130 @@
 #include "QtPrompter.h"
+
+#include "Strings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+QWidget *dialogParent()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QString defaultSuffix(const QString &defaultPattern)
+{
+    const int dot = defaultPattern.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return {};
+    const QString suffix = defaultPattern.mid(dot + 1);
+    return suffix.contains(QLatin1Char('*')) ? QString() : suffix;
+}
+} // namespace
+
+QStringList QtPrompter::qtFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt takes the patterns from the label's parentheses; keep the label the user reads.
+        if (!label.contains(QLatin1Char('(')))
+            label += QStringLiteral(" (") + patterns + QLatin1Char(')');
+        else if (!label.contains(patterns))
+            label = label.left(label.indexOf(QLatin1Char('('))).trimmed() +
+                    QStringLiteral(" (") + patterns + QLatin1Char(')');
+        out.append(label);
+    }
+    return out;
+}
+
+Prompter::Answer QtPrompter::message(const QString &text, Buttons buttons, Icon icon)
+{
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(loadString(6001));
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    switch (icon) {
+    case Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case NoIcon:
+        break;
+    }
+    switch (buttons) {
+    case Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return AnswerOk;
+    case QMessageBox::Yes:
+        return AnswerYes;
+    case QMessageBox::No:
+        return AnswerNo;
+    case QMessageBox::Retry:
+        return AnswerRetry;
+    default:
+        return buttons == Ok ? AnswerOk : AnswerCancel;
+    }
+}
+
+QString QtPrompter::openFileName(const QString &title, const QString &filter,
+                                 const QString &defaultPattern)
+{
+    QFileDialog dialog(dialogParent(), title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtFilters(filter));
+    dialog.setDefaultSuffix(defaultSuffix(defaultPattern));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompter::saveFileName(const QString &title, const QString &filter,
+                                 const QString &defaultPattern, const QString &proposedPath)
+{
+    QFileDialog dialog(dialogParent(), title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtFilters(filter));
+    dialog.setDefaultSuffix(defaultSuffix(defaultPattern));
+    const QFileInfo proposed(proposedPath);
+    if (proposed.isAbsolute())
+        dialog.selectFile(proposedPath);
+    else if (!proposedPath.isEmpty())
+        dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

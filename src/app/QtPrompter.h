@@ -1,1 +1,17 @@
 #pragma once
+
+#include "Prompter.h"
+
+// Message boxes and file dialogs of the running application, shown over the active window.
+class QtPrompter : public Prompter
+{
+public:
+    Answer message(const QString &text, Buttons buttons, Icon icon) override;
+    QString openFileName(const QString &title, const QString &filter,
+                         const QString &defaultPattern) override;
+    QString saveFileName(const QString &title, const QString &filter,
+                         const QString &defaultPattern, const QString &proposedPath) override;
+
+    // "label|patterns|label|patterns" as Qt's "label (patterns);;..." filter list.
+    static QStringList qtFilters(const QString &filter);
+};

@@ -1,0 +1,56 @@
+#include "FieldHelpers.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+
+void selectAllText(QLineEdit *field)
+{
+    if (field)
+        field->selectAll();
+}
+
+int filterEnterKey(int key)
+{
+    switch (key) {
+    case 13:
+    case 9:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        return 0;
+    default:
+        return key;
+    }
+}
+
+namespace {
+class FieldFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *field = qobject_cast<QLineEdit *>(watched);
+        if (!field)
+            return false;
+        if (event->type() == QEvent::FocusIn) {
+            // A mouse click after the focus change would undo an immediate selection.
+            QTimer::singleShot(0, field, [field] { selectAllText(field); });
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (filterEnterKey(key) == 0 && key != Qt::Key_Tab)
+                return true;
+        }
+        return false;
+    }
+};
+} // namespace
+
+void installFieldBehaviour(QLineEdit *field)
+{
+    field->installEventFilter(new FieldFilter(field));
+}
