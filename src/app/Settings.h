@@ -39,3 +39,14 @@ struct SettingsRecord {
 };
 
 extern SettingsRecord Settings;
+
+// "OrvanUtility.ini" beside the executable when that directory is writable, otherwise in the
+// per-user configuration directory (an installed program cannot write beside itself).
+QString settingsFilePath();
+// Resets the defaults (window positions, UseExcel and the emissivity list keep their values)
+// and reads the file into MeasSetting and Settings; a missing or unreadable file leaves the
+// defaults. Positions and sizes are limited to the screen, given in twips.
+// Callers apply the loaded instrument and measurement time settings to their dialogs next.
+void loadSettings(const QString &path, const QSize &screenTwips);
+// Replaces the file atomically; false when it could not be written (the old file stays).
+bool saveSettings(const QString &path);
