@@ -20,16 +20,16 @@ public:
     enum Type { LType, FType };
 
     enum Fault {
-        Silence,       // no reply at all
-        WrongReply,    // a reply of the wrong form ("?")
-        ErrReading,    // the reading is " Err"
-        ErrorReading,  // the reading is "Error"
-        LowBattery,    // the reading is "Lo.Batt!"
-        SplitReply,    // the reply arrives in two parts with a pause between them
-        TwoReplies,    // the reply is sent twice in one burst
-        NoLineFeed,    // the reply ends in CR only
-        OverRange,     // the reading is over range
-        UnderRange,    // the reading is under range
+        Silence,      // no reply at all
+        WrongReply,   // a reply of the wrong form ("?")
+        ErrReading,   // the reading is " Err"
+        ErrorReading, // the reading is "Error"
+        LowBattery,   // the reading is "Lo.Batt!"
+        SplitReply,   // the reply arrives in two parts with a pause between them
+        TwoReplies,   // the reply is sent twice in one burst
+        NoLineFeed,   // the reply ends in CR only
+        OverRange,    // the reading is over range
+        UnderRange,   // the reading is under range
     };
 
     struct InstrumentSettings {
@@ -45,8 +45,8 @@ public:
         QDateTime time;
         double value = 0.0; // in the record's unit
         bool over = false;
-        int unit = 0;       // 0 = C, 1 = F
-        int precision = 0;  // 0 = 0.1 degree, 1 = 1 degree
+        int unit = 0;      // 0 = C, 1 = F
+        int precision = 0; // 0 = 0.1 degree, 1 = 1 degree
     };
 
     explicit Simulator(Type type = LType);
