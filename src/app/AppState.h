@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 // Process-wide state shared by the windows and the waiting loops.
 
@@ -14,3 +14,6 @@ extern bool stopRequested;
 // Screen units per pixel for positions kept in twips (1/1440 inch); set at start-up.
 extern qint16 twipsPerPixelX;
 extern qint16 twipsPerPixelY;
+
+// The settings file in use; empty means settingsFilePath().
+extern QString settingsFileOverride;

@@ -2,13 +2,19 @@
 
 #include <cmath>
 
-namespace {
-const QDate epoch(1899, 12, 30);
+namespace
+{
+// A function-local static: other files' static initialisers may convert dates too.
+const QDate &epoch()
+{
+    static const QDate date(1899, 12, 30);
+    return date;
 }
+} // namespace
 
 double toDayCount(const QDate &date, const QTime &time)
 {
-    const double days = static_cast<double>(epoch.daysTo(date));
+    const double days = static_cast<double>(epoch().daysTo(date));
     const double secs = time.isValid() ? time.msecsSinceStartOfDay() / 1000.0 : 0.0;
     return days + secs / secondsPerDay;
 }
@@ -18,7 +24,7 @@ double toDayCount(const QDateTime &dateTime)
     return toDayCount(dateTime.date(), dateTime.time());
 }
 
-QDateTime fromDayCount(double dayCount)
+void splitDayCount(double dayCount, QDate *date, QTime *time)
 {
     const qint64 totalSeconds = std::llround(dayCount * secondsPerDay);
     qint64 days = totalSeconds / 86400;
@@ -27,5 +33,16 @@ QDateTime fromDayCount(double dayCount)
         secs += 86400;
         days -= 1;
     }
-    return QDateTime(epoch.addDays(days), QTime(0, 0).addSecs(static_cast<int>(secs)));
+    if (date)
+        *date = epoch().addDays(days);
+    if (time)
+        *time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(secs * 1000));
+}
+
+QDateTime fromDayCount(double dayCount)
+{
+    QDate date;
+    QTime time;
+    splitDayCount(dayCount, &date, &time);
+    return QDateTime(date, time);
 }

@@ -10,3 +10,6 @@ double toDayCount(const QDateTime &dateTime);
 double toDayCount(const QDate &date, const QTime &time = QTime(0, 0));
 // Rounded to the nearest whole second.
 QDateTime fromDayCount(double dayCount);
+// The same without building a QDateTime, whose local-time lookup is costly in loops that
+// format thousands of samples.
+void splitDayCount(double dayCount, QDate *date, QTime *time);

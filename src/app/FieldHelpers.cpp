@@ -25,7 +25,8 @@ int filterEnterKey(int key)
     }
 }
 
-namespace {
+namespace
+{
 class FieldFilter : public QObject
 {
 public:

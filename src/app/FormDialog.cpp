@@ -47,8 +47,7 @@ FormDialog::FormDialog(QWidget *parent) : QDialog(parent)
     connect(Command1, &QPushButton::clicked, this, &FormDialog::Command1_Click);
 }
 
-void FormDialog::initMsg(const QString &title, const QString &message,
-                         const QString &buttonCaption)
+void FormDialog::initMsg(const QString &title, const QString &message, const QString &buttonCaption)
 {
     setWindowTitle(title);
     Label1->setText(message);

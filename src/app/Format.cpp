@@ -192,25 +192,32 @@ QString fixDecimalPoint(const QString &text)
 
 QString dateTimeText(double dayCount)
 {
-    const QDateTime dt = fromDayCount(dayCount);
-    return datePart(dt.date()) + u' ' + timePart(dt.time());
+    QDate date;
+    QTime time;
+    splitDayCount(dayCount, &date, &time);
+    return datePart(date) + u' ' + timePart(time);
 }
 
 QString dateText(double dayCount)
 {
-    return datePart(fromDayCount(dayCount).date());
+    QDate date;
+    splitDayCount(dayCount, &date, nullptr);
+    return datePart(date);
 }
 
 QString longDateText(double dayCount)
 {
-    const QDate date = fromDayCount(dayCount).date();
+    QDate date;
+    splitDayCount(dayCount, &date, nullptr);
     return QString::number(date.year()).rightJustified(4, u'0') + u'/' + twoDigits(date.month()) +
            u'/' + twoDigits(date.day());
 }
 
 QString timeText(double dayCount)
 {
-    return timePart(fromDayCount(dayCount).time());
+    QTime time;
+    splitDayCount(dayCount, nullptr, &time);
+    return timePart(time);
 }
 
 QString unitText(int unit)

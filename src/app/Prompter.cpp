@@ -2,7 +2,8 @@
 
 #include <QtGlobal>
 
-namespace {
+namespace
+{
 Prompter *installed = nullptr;
 
 // Answers every question with its most cautious choice; used only when nothing was
@@ -15,10 +16,7 @@ public:
         qWarning("message without a prompter: %s", qPrintable(text));
         return buttons == Ok ? AnswerOk : AnswerCancel;
     }
-    QString openFileName(const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString saveFileName(const QString &, const QString &, const QString &,
                          const QString &) override
     {

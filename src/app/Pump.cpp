@@ -8,7 +8,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace {
+namespace
+{
 Pump *installed = nullptr;
 
 // Wakes a waiting processEvents() when nothing else does.
@@ -53,4 +54,10 @@ void RealPump::processEvents()
     }();
     wake->start(maxBlockMs);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void RealPump::processPendingEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
 }

@@ -22,6 +22,11 @@ public:
     // than a few tens of milliseconds.
     virtual void processEvents() = 0;
 
+    // Processes the events already pending and returns at once: for loops that are busy
+    // working (reading or writing a file) rather than waiting. A fake pump treats it as
+    // processEvents().
+    virtual void processPendingEvents() { processEvents(); }
+
     static Pump &instance();
     // Installs the pump used from now on; nullptr restores the real one.
     static void setInstance(Pump *pump);
@@ -34,4 +39,5 @@ public:
     double now() const override;
     qint64 monotonicMs() const override;
     void processEvents() override;
+    void processPendingEvents() override;
 };

@@ -7,7 +7,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 QWidget *dialogParent()
 {
     if (QWidget *modal = QApplication::activeModalWidget())
@@ -37,8 +38,8 @@ QStringList QtPrompter::qtFilters(const QString &filter)
         if (!label.contains(QLatin1Char('(')))
             label += QStringLiteral(" (") + patterns + QLatin1Char(')');
         else if (!label.contains(patterns))
-            label = label.left(label.indexOf(QLatin1Char('('))).trimmed() +
-                    QStringLiteral(" (") + patterns + QLatin1Char(')');
+            label = label.left(label.indexOf(QLatin1Char('('))).trimmed() + QStringLiteral(" (") +
+                    patterns + QLatin1Char(')');
         out.append(label);
     }
     return out;

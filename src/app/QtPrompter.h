@@ -9,8 +9,8 @@ public:
     Answer message(const QString &text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &defaultPattern) override;
-    QString saveFileName(const QString &title, const QString &filter,
-                         const QString &defaultPattern, const QString &proposedPath) override;
+    QString saveFileName(const QString &title, const QString &filter, const QString &defaultPattern,
+                         const QString &proposedPath) override;
 
     // "label|patterns|label|patterns" as Qt's "label (patterns);;..." filter list.
     static QStringList qtFilters(const QString &filter);

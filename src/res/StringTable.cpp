@@ -200,6 +200,7 @@ const StringEntry stringTable[] = {
     {11757, "No more data can be stored."},
     {11758, "Measurement data storage error"},
     {11759, "Cannot read file."},
+    {11760, "Unexpected end of file."},
     {11761, "Save File"},
     {11762, "Now saving file..."},
     {11763, "Stop"},

@@ -26,8 +26,7 @@ Prompter::Answer ScriptedPrompter::message(const QString &text, Buttons buttons,
     return buttons == YesNo ? AnswerNo : AnswerCancel;
 }
 
-QString ScriptedPrompter::openFileName(const QString &title, const QString &filter,
-                                       const QString &)
+QString ScriptedPrompter::openFileName(const QString &title, const QString &filter, const QString &)
 {
     m_fileTitles.append(title);
     m_fileFilters.append(filter);
@@ -38,8 +37,8 @@ QString ScriptedPrompter::openFileName(const QString &title, const QString &filt
     return m_files.takeFirst();
 }
 
-QString ScriptedPrompter::saveFileName(const QString &title, const QString &filter,
-                                       const QString &, const QString &proposedPath)
+QString ScriptedPrompter::saveFileName(const QString &title, const QString &filter, const QString &,
+                                       const QString &proposedPath)
 {
     m_proposed.append(proposedPath);
     return openFileName(title, filter, QString());

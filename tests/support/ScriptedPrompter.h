@@ -24,8 +24,8 @@ public:
     Answer message(const QString &text, Buttons buttons, Icon icon) override;
     QString openFileName(const QString &title, const QString &filter,
                          const QString &defaultPattern) override;
-    QString saveFileName(const QString &title, const QString &filter,
-                         const QString &defaultPattern, const QString &proposedPath) override;
+    QString saveFileName(const QString &title, const QString &filter, const QString &defaultPattern,
+                         const QString &proposedPath) override;
 
     // Queues the answer to the next question (a message box with more than an OK button).
     void answer(Answer a) { m_answers.append(a); }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// Reads the lines of a channel or memory data file from an open device. A line ends at CR LF,
+// LF or a lone CR. Each line is decoded on its own: as UTF-8 when its bytes are valid UTF-8,
+// otherwise as Windows-1252, the code page the Windows edition writes ("°" is the single byte
+// B0 there). A UTF-8 byte order mark before the first line is dropped.
+class DataFileReader
+{
+public:
+    explicit DataFileReader(QIODevice *device);
+
+    // True when no line is left.
+    bool atEnd();
+    // The next line without its end. At the end of the file: false and an empty line.
+    bool readLine(QString &line);
+    // Reads the next line and splits it at commas (splitComma): fields 0..10, unused ones empty.
+    bool readLineFields(QString fields[11]);
+
+    static QString decode(const QByteArray &bytes);
+
+private:
+    bool fill();
+    QByteArray readRawLine();
+
+    QIODevice *m_device;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_firstLine = true;
+};
