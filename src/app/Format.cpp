@@ -268,6 +268,18 @@ double leadingNumber(const QString &text)
         else
             i = mark;
     }
+    // Whole numbers (dates and times in files) are the common case and need no conversion.
+    if (number.size() <= 16 && !number.contains(u'.') && !number.contains(u'e')) {
+        qint64 whole = 0;
+        bool negative = false;
+        for (const QChar c : std::as_const(number)) {
+            if (c == u'-')
+                negative = true;
+            else if (c != u'+')
+                whole = whole * 10 + (c.unicode() - u'0');
+        }
+        return static_cast<double>(negative ? -whole : whole);
+    }
     bool ok = false;
     const double value = number.toDouble(&ok);
     return ok && std::isfinite(value) ? value : 0.0;
