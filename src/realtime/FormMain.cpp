@@ -2,8 +2,10 @@
 
 #include "AppState.h"
 #include "ClassInstrument.h"
+#include "ClassLink.h"
 #include "FormDialog.h"
 #include "FormMeasSet.h"
+#include "FormTable.h"
 #include "Format.h"
 #include "Prompter.h"
 #include "Settings.h"
@@ -60,7 +62,8 @@ void FormMain::buildMenus()
     MenuFileItem[6] = add(file, 1126);
     file->addSeparator();
     MenuFileItem[8] = add(file, 1128);
-    connect(MenuFileItem[8], &QAction::triggered, this, &QWidget::close);
+    for (int i : {0, 2, 3, 8})
+        connect(MenuFileItem[i], &QAction::triggered, this, [this, i] { MenuFileItem_Click(i); });
 
     // The Edit menu is kept for its familiar place; it acts on nothing.
     for (int i = 0; i < 4; ++i)
@@ -87,8 +90,10 @@ void FormMain::buildMenus()
     connect(MenuSetItem[5], &QAction::triggered, this, &FormMain::confirmConnection);
 
     MenuGraphItem[0] = add(MenuTop[4], 1170);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         MenuDataItem[i] = add(MenuTop[5], 1180 + i);
+        connect(MenuDataItem[i], &QAction::triggered, this, [this, i] { showTable(i); });
+    }
 
     QMenu *help = MenuTop[6];
     MenuHelpItem[0] = add(help, 1190);
@@ -166,6 +171,9 @@ void FormMain::Form_Load()
     dispMeasSetting();
     selectPort(Settings.comPortIndex);
     FormDialog::instance();
+    for (int ch = 0; ch < 8; ++ch)
+        dispCHRow(ch);
+    updateFileMenu();
 }
 
 void FormMain::Command1_Click(int index)
@@ -235,6 +243,15 @@ void FormMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (!confirmUnsaved()) {
+        event->ignore();
+        return;
+    }
+    for (FormTable *&table : tables) {
+        delete table;
+        table = nullptr;
+    }
+    link().closePort();
     Settings.TopL = topTwips();
     Settings.LeftL = leftTwips();
     saveSettingsFile();

@@ -2,7 +2,9 @@
 
 #include "LinkWindow.h"
 
+class ClassData;
 class FormMeasSet;
+class FormTable;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -25,7 +27,32 @@ public:
     void openSettingsDialog();
     void confirmConnection();
 
+    // File menu
+    void MenuFileItem_Click(int index);
+    void loadTable();
+    bool saveTable();
+    bool oversaveTable();
+    bool saveTableTo(const QString &path);
+    bool checkUnit(int unit);
+    void setSaveState(int ch, int state);
+    void setCurSaveState(int state);
+    void updateFileMenu();
+    // Yes = go on (saved or discarded), Cancel = keep the window open.
+    bool confirmUnsaved();
+    // Runs the file operation under the progress dialog; false after its message.
+    bool loadFileData(ClassData &data, const QString &path);
+    bool saveFileData(ClassData &data, const QString &path);
+
+    // Channel views
+    void dispCHRow(int ch);
+    void setGridHeader();
+    void refreshChannel(int ch);
+    void showTable(int ch);
+    FormTable *table(int ch) const { return tables[ch]; }
+
     qint16 curCH = 0;
+    // The unit the channel list works in; -1 until a load or a run first sets it.
+    qint16 listUnit = -1;
     bool measuring = false;
     bool monitoring = false;
     bool selectingCH = false;
@@ -57,4 +84,5 @@ private:
     void Command1_Click(int index);
 
     FormMeasSet *m_measSet = nullptr;
+    FormTable *tables[8] = {};
 };

@@ -1,0 +1,291 @@
+// The real-time window's File and Data menus: loading and saving channels, the unsaved
+// changes question, the channel rows and their table windows.
+#include "FormMain.h"
+
+#include "ClassData.h"
+#include "FormDialog.h"
+#include "FormFileWait.h"
+#include "FormTable.h"
+#include "Format.h"
+#include "Prompter.h"
+#include "Strings.h"
+
+#include <QAction>
+#include <QTableWidget>
+
+namespace
+{
+const QString fileFilter =
+    QStringLiteral("text (*.csv *.txt *.dat)|*.csv;*.txt;*.dat|all (*.*)|*.*");
+const QString defaultPattern = QStringLiteral("*.csv");
+
+// "CH 1:Title", as the questions about a channel begin.
+QString channelHeading(const ClassData &data)
+{
+    return QStringLiteral("CH") + u' ' + QString::number(data.ChNo + 1) + u':' + data.Title;
+}
+} // namespace
+
+void FormMain::MenuFileItem_Click(int index)
+{
+    int ch = -1;
+    switch (index) {
+    case 0:
+        loadTable();
+        break;
+    case 2:
+    case 3:
+        ch = FormDialog::instance().selectChannel(this, loadString(1789), loadString(1790), curCH);
+        if (ch < 0)
+            return;
+        curCH = static_cast<qint16>(ch);
+        if (index == 2)
+            oversaveTable();
+        else
+            saveTable();
+        dispCHRow(curCH);
+        break;
+    case 8:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+bool FormMain::loadFileData(ClassData &data, const QString &path)
+{
+    FormFileWait wait;
+    wait.initMsg(loadString(1753), loadString(1754), loadString(1755));
+    wait.show1(this);
+    const bool ok = data.loadFileData(path, &wait);
+    wait.Hide1();
+    return ok;
+}
+
+bool FormMain::saveFileData(ClassData &data, const QString &path)
+{
+    FormFileWait wait;
+    wait.initMsg(loadString(1761), loadString(1762), loadString(1763));
+    wait.show1(this);
+    const bool ok = data.saveFileData(path, &wait);
+    wait.Hide1();
+    return ok;
+}
+
+void FormMain::loadTable()
+{
+    const int ch =
+        FormDialog::instance().selectChannel(this, loadString(1787), loadString(1788), curCH);
+    if (ch < 0)
+        return;
+    curCH = static_cast<qint16>(ch);
+    if (checkMeasDataExist(ch)) {
+        const QString question =
+            channelHeading(*channelData[ch]) + u'\r' + loadString(1745) + u'\r' + loadString(1746);
+        if (showMessage(question, Prompter::OkCancel, Prompter::Question) != Prompter::AnswerOk)
+            return;
+    }
+    const QString path = Prompter::instance().openFileName(QString(), fileFilter, defaultPattern);
+    if (path.isEmpty())
+        return;
+
+    if (!channelData[ch]) {
+        channelData[ch] = std::make_unique<ClassData>();
+        channelData[ch]->ChNo = static_cast<qint16>(ch);
+    }
+    ClassData &data = *channelData[ch];
+    bool ok = loadFileData(data, path);
+    if (ok) {
+        data.FileName = path;
+        data.Untitled = false;
+        ok = checkUnit(data.Unit);
+    }
+    if (ok) {
+        setCurSaveState(2);
+    } else {
+        // The old data were overwritten while reading: the channel is empty now.
+        channelData[ch].reset();
+        updateFileMenu();
+    }
+    refreshChannel(ch);
+}
+
+bool FormMain::checkUnit(int unit)
+{
+    bool ok;
+    if (languageFlag == 0 && unit == 1) {
+        ok = false;
+    } else if (listUnit < 0) {
+        listUnit = static_cast<qint16>(unit);
+        ok = true;
+    } else {
+        ok = unit == listUnit;
+    }
+    if (!ok)
+        showMessage(loadString(1798), Prompter::Ok, Prompter::Warning);
+    return ok;
+}
+
+bool FormMain::saveTable()
+{
+    if (!checkMeasDataExist(curCH)) {
+        showMessage(loadString(1750));
+        return false;
+    }
+    ClassData &data = *channelData[curCH];
+    const QString path =
+        Prompter::instance().saveFileName(QString(), fileFilter, defaultPattern, data.FileName);
+    if (path.isEmpty())
+        return false;
+    if (!saveTableTo(path))
+        return false;
+    setCurSaveState(2);
+    return true;
+}
+
+bool FormMain::oversaveTable()
+{
+    if (!checkMeasDataExist(curCH)) {
+        showMessage(loadString(1750));
+        return false;
+    }
+    ClassData &data = *channelData[curCH];
+    if (data.Untitled)
+        return saveTable();
+    if (!saveTableTo(data.FileName))
+        return false;
+    setCurSaveState(2);
+    return true;
+}
+
+bool FormMain::saveTableTo(const QString &path)
+{
+    if (!checkMeasDataExist(curCH)) {
+        showMessage(loadString(1750));
+        return false;
+    }
+    ClassData &data = *channelData[curCH];
+    // A failed save keeps the name, the untitled flag and the changed state as they were.
+    if (!saveFileData(data, path))
+        return false;
+    data.FileName = path;
+    data.Untitled = false;
+    return true;
+}
+
+void FormMain::setSaveState(int ch, int state)
+{
+    if (checkMeasDataExist(ch))
+        channelData[ch]->Changed = static_cast<qint16>(state);
+    updateFileMenu();
+}
+
+void FormMain::setCurSaveState(int state)
+{
+    setSaveState(curCH, state);
+}
+
+void FormMain::updateFileMenu()
+{
+    bool changed = false;
+    bool saved = false;
+    for (int ch = 0; ch < 8; ++ch) {
+        if (!checkMeasDataExist(ch))
+            continue;
+        changed = changed || channelData[ch]->Changed == 1;
+        saved = saved || channelData[ch]->Changed == 2;
+    }
+    MenuFileItem[2]->setEnabled(changed);
+    MenuFileItem[3]->setEnabled(changed || saved);
+    MenuFileItem[6]->setEnabled(changed || saved);
+}
+
+bool FormMain::confirmUnsaved()
+{
+    const qint16 keep = curCH;
+    bool goOn = true;
+    for (int ch = 0; ch < 8 && goOn; ++ch) {
+        if (!checkMeasDataExist(ch) || channelData[ch]->Changed != 1)
+            continue;
+        curCH = static_cast<qint16>(ch);
+        const QString question = channelHeading(*channelData[ch]) + u'\r' + loadString(1749);
+        switch (showMessage(question, Prompter::YesNoCancel, Prompter::Question)) {
+        case Prompter::AnswerYes:
+            goOn = oversaveTable();
+            break;
+        case Prompter::AnswerNo:
+            break;
+        default:
+            goOn = false;
+            break;
+        }
+    }
+    curCH = keep;
+    return goOn;
+}
+
+void FormMain::dispCHRow(int ch)
+{
+    const int row = ch;
+    const auto cell = [this, row](int column) {
+        QTableWidgetItem *item = MSFlexGridCH->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            MSFlexGridCH->setItem(row, column, item);
+        }
+        return item;
+    };
+    if (!checkMeasDataExist(ch)) {
+        for (int c = 1; c < 9; ++c)
+            cell(c)->setText(QString());
+        return;
+    }
+    const ClassData &data = *channelData[ch];
+    cell(1)->setText(data.Title);
+    cell(2)->setText(data.getStartDateTime());
+    cell(3)->setText(data.getStopDateTime());
+    cell(4)->setText(QString::number(data.DataNo));
+    cell(5)->setText(valueText(data.MaxValue, data.Resolution));
+    cell(6)->setText(valueText(data.MinValue, data.Resolution));
+    cell(7)->setText(valueText(data.AveValue, data.Resolution));
+    cell(8)->setText(data.MeasPerson);
+    setGridHeader();
+}
+
+void FormMain::setGridHeader()
+{
+    int unit = listUnit < 0 ? 0 : listUnit;
+    if (checkMeasDataExist(curCH))
+        unit = channelData[curCH]->Unit;
+    if (languageFlag == 0)
+        unit = 0;
+    for (int c = 5; c < 8; ++c) {
+        const QString text = loadString(1218 + c - 5) + u'[' + unitText(unit) + u']';
+        if (QTableWidgetItem *header = MSFlexGridCH->horizontalHeaderItem(c))
+            header->setText(text);
+        else
+            MSFlexGridCH->setHorizontalHeaderItem(c, new QTableWidgetItem(text));
+    }
+}
+
+void FormMain::refreshChannel(int ch)
+{
+    if (tables[ch] && tables[ch]->isVisible())
+        tables[ch]->dispMeasData();
+    dispCHRow(ch);
+}
+
+void FormMain::showTable(int ch)
+{
+    if (!tables[ch]) {
+        tables[ch] = new FormTable(this);
+        connect(tables[ch], &FormTable::closed, this,
+                [this](int closedCh) { MenuDataItem[closedCh]->setEnabled(true); });
+    }
+    tables[ch]->setChNo(ch);
+    tables[ch]->show();
+    tables[ch]->raise();
+    tables[ch]->dispMeasData();
+    MenuDataItem[ch]->setEnabled(false);
+}

@@ -1,0 +1,242 @@
+#include "AppState.h"
+#include "ClassData.h"
+#include "DateTime.h"
+#include "FormTable.h"
+#include "Format.h"
+#include "Strings.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+namespace
+{
+
+double sampleTime(int i)
+{
+    return toDayCount(QDate(2026, 3, 1), QTime(8, 0, 0)) + i / secondsPerDay;
+}
+
+// Samples one second apart with values 20.0, 20.1, ...; sample 5 holds the maximum 70.5.
+ClassData &fillChannel(int ch, int count, qint16 unit = 0)
+{
+    channelData[ch] = std::make_unique<ClassData>();
+    ClassData &data = *channelData[ch];
+    data.Unit = unit;
+    data.Title = QStringLiteral("Oven");
+    for (int i = 0; i < count; ++i)
+        data.setRealTimeData(sampleTime(i), i == 5 ? 70.5f : 20.0f + float(i % 100) / 10.0f);
+    return data;
+}
+
+QString cell(const FormTable &form, int row, int column)
+{
+    return form.MSFlexGrid1->item(row, column)->text();
+}
+
+} // namespace
+
+class TestFormTable : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void fewerSamplesThanRowsFillFromTheTop();
+    void scrollBarPositionPicksFirstSample_data();
+    void scrollBarPositionPicksFirstSample();
+    void liveRefreshShowsNewestSampleInLastRow();
+    void channelWithoutDataShowsDashesAndEmptyRows();
+    void comparatorLinesOnlyInMemoryMode_data();
+    void comparatorLinesOnlyInMemoryMode();
+    void statisticsAndHeaderUseChannelUnit();
+    void tallerWindowShowsMoreRowsStillEndingAtNewest();
+    void closingReportsChannel();
+};
+
+void TestFormTable::initTestCase()
+{
+    setLanguage();
+    initLanguage();
+}
+
+void TestFormTable::init()
+{
+    programMode = 0;
+    for (auto &entry : channelData)
+        entry.reset();
+}
+
+void TestFormTable::fewerSamplesThanRowsFillFromTheTop()
+{
+    ClassData &data = fillChannel(0, 5);
+    FormTable form;
+    form.setChNo(0);
+    form.show();
+    form.dispMeasData();
+    QVERIFY(form.visibleRows() > 5);
+
+    QCOMPARE(form.VScrollTable->maximum(), 1);
+    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
+    QCOMPARE(cell(form, 0, 1), QStringLiteral("26/03/01"));
+    QCOMPARE(cell(form, 0, 2), QStringLiteral("08:00:00"));
+    QCOMPARE(cell(form, 0, 3), QStringLiteral("20.0"));
+    QCOMPARE(cell(form, 4, 0), QStringLiteral("5"));
+    QCOMPARE(cell(form, 4, 2), data.getDataTime(4));
+    for (int r = 5; r < form.visibleRows(); ++r)
+        for (int c = 0; c < 4; ++c)
+            QVERIFY(cell(form, r, c).isEmpty());
+    QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
+}
+
+void TestFormTable::scrollBarPositionPicksFirstSample_data()
+{
+    QTest::addColumn<bool>("atMaximum");
+    QTest::newRow("scroll bar at its maximum") << true;
+    QTest::newRow("scroll bar in the middle") << false;
+}
+
+void TestFormTable::scrollBarPositionPicksFirstSample()
+{
+    QFETCH(bool, atMaximum);
+    fillChannel(0, 500);
+    FormTable form;
+    form.show();
+    form.dispMeasData();
+    const int visible = form.visibleRows();
+    QCOMPARE(form.VScrollTable->maximum(), 500 - visible);
+    QCOMPARE(form.VScrollTable->pageStep(), visible);
+
+    const int value = atMaximum ? form.VScrollTable->maximum() : 123;
+    form.VScrollTable->setValue(value);
+    QCOMPARE(cell(form, 0, 0), QString::number(value + 1));
+    if (atMaximum)
+        QCOMPARE(cell(form, visible - 1, 0), QStringLiteral("500"));
+}
+
+void TestFormTable::liveRefreshShowsNewestSampleInLastRow()
+{
+    ClassData &data = fillChannel(0, 500);
+    FormTable form;
+    form.show();
+    form.dispMeasData();
+    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
+
+    const int last = form.visibleRows() - 1;
+    for (int n = 501; n <= 503; ++n) {
+        QCOMPARE(data.setRealTimeData(sampleTime(n - 1), 99.5f), qint16(0));
+        form.refreshTableData();
+        QCOMPARE(cell(form, last, 0), QString::number(n));
+        QCOMPARE(cell(form, last, 3), QStringLiteral("99.5"));
+        QCOMPARE(cell(form, 0, 0), QString::number(n - last));
+    }
+    QVERIFY(form.panel.Label1[0]->text().contains(QStringLiteral("99.5")));
+}
+
+void TestFormTable::channelWithoutDataShowsDashesAndEmptyRows()
+{
+    fillChannel(0, 500);
+    FormTable form;
+    form.setChNo(2);
+    form.show();
+    form.dispMeasData();
+
+    QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
+    QCOMPARE(form.panel.Frame1->title(), QStringLiteral("Measurement Data"));
+    QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
+    QCOMPARE(form.panel.Label1[1]->text(), QStringLiteral("Min  -----"));
+    QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
+    QCOMPARE(form.VScrollTable->maximum(), 1);
+    QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data"));
+    for (int r = 0; r < form.visibleRows(); ++r)
+        QVERIFY(cell(form, r, 0).isEmpty());
+}
+
+void TestFormTable::comparatorLinesOnlyInMemoryMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("real-time") << 0;
+    QTest::newRow("memory") << 1;
+}
+
+void TestFormTable::comparatorLinesOnlyInMemoryMode()
+{
+    QFETCH(int, mode);
+    programMode = qint16(mode);
+    ClassData &data = fillChannel(0, 20);
+    data.CompHigh = 21.0f;
+    data.CompLow = notSetValue;
+    data.compjob();
+    FormTable form;
+    form.show();
+    form.dispMeasData();
+
+    const StatisticsPanel &panel = form.panel;
+    QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
+    QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
+    if (mode == 1) {
+        QCOMPARE(panel.Label1[3]->text(), QStringLiteral("Upper"));
+        QCOMPARE(panel.Text1[0]->text(), QStringLiteral("21.0"));
+        QCOMPARE(panel.Label1[4]->text(), QStringLiteral("Lower"));
+        QCOMPARE(panel.Text1[1]->text(), QStringLiteral("-"));
+        QCOMPARE(panel.Label1[5]->text(), QStringLiteral("Out  ") + QString::number(data.CompOut));
+        QVERIFY(data.CompOut > 0);
+    } else {
+        QVERIFY(panel.Label1[5]->text().isEmpty());
+    }
+}
+
+void TestFormTable::statisticsAndHeaderUseChannelUnit()
+{
+    ClassData &data = fillChannel(0, 10, 1);
+    data.Resolution = 1;
+    FormTable form;
+    form.show();
+    form.refreshTableData();
+
+    QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
+    QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
+    QVERIFY(form.panel.Label1[2]->text().startsWith(QStringLiteral("Ave  ")));
+    QVERIFY(form.panel.Label1[2]->text().endsWith(QStringLiteral(" °F")));
+    QCOMPARE(cell(form, 5, 3), QStringLiteral("71"));
+}
+
+void TestFormTable::tallerWindowShowsMoreRowsStillEndingAtNewest()
+{
+    fillChannel(0, 500);
+    FormTable form;
+    form.show();
+    form.refreshTableData();
+    const int before = form.visibleRows();
+
+    form.resize(form.width(), form.height() + 200);
+    QVERIFY(form.visibleRows() > before);
+    // Every row fits whole, so the grid never scrolls on its own.
+    const int lastRow = form.visibleRows() - 1;
+    QVERIFY(form.MSFlexGrid1->rowViewportPosition(lastRow) + form.MSFlexGrid1->rowHeight(lastRow) <=
+            form.MSFlexGrid1->viewport()->height());
+    QCOMPARE(form.MSFlexGrid1->verticalScrollBar()->maximum(), 0);
+    QCOMPARE(form.MSFlexGrid1->rowCount(), form.visibleRows());
+    QCOMPARE(form.VScrollTable->maximum(), 500 - form.visibleRows());
+    QCOMPARE(cell(form, form.visibleRows() - 1, 0), QStringLiteral("500"));
+}
+
+void TestFormTable::closingReportsChannel()
+{
+    FormTable form;
+    form.setChNo(6);
+    form.show();
+    QSignalSpy spy(&form, &FormTable::closed);
+    form.close();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 6);
+}
+
+QTEST_MAIN(TestFormTable)
+#include "tst_formtable.moc"

@@ -1,0 +1,145 @@
+#include "AppState.h"
+#include "FakePump.h"
+#include "FormClockSet.h"
+#include "FormMeasSet.h"
+#include "FormReadMem.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SimPort.h"
+#include "Simulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+// The memory window's instrument commands, end to end against the simulator.
+class TestFormReadMem : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void confirmConnectionAcceptsTheFieldType();
+    void settingsAreSentWithFixedResolution();
+    void clockIsSetFromTheDialog();
+    void memoryIsClearedAfterTheQuestion();
+
+private:
+    // Runs `action` on the next modal dialog of type T once it shows.
+    template <typename T> void onModal(std::function<void(T *)> action);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakePump> m_pump;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<SimPort> m_port;
+    QPointer<FormReadMem> m_window;
+};
+
+template <typename T> void TestFormReadMem::onModal(std::function<void(T *)> action)
+{
+    auto *timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [timer, action] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start(5);
+}
+
+void TestFormReadMem::init()
+{
+    programMode = 1;
+    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
+    MeasSetting = MeasSettingRecord();
+    m_pump = std::make_unique<FakePump>();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_sim = std::make_unique<Simulator>(Simulator::FType);
+    m_sim->fillDemoMemory();
+    m_port = std::make_unique<SimPort>(*m_sim);
+    m_window = new FormReadMem(m_port.get());
+    m_window->show();
+}
+
+void TestFormReadMem::cleanup()
+{
+    delete m_window;
+    m_port.reset();
+    m_sim.reset();
+    m_prompter.reset();
+    m_pump.reset();
+    programMode = 0;
+}
+
+void TestFormReadMem::confirmConnectionAcceptsTheFieldType()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Orvan Utility [Read Memory Data]"));
+    QCOMPARE(m_window->memFileName, QStringLiteral("Untitled1.csv"));
+    m_window->MenuSetItem[4]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Connection is right")});
+
+    m_prompter->clear();
+    m_sim->setType(Simulator::LType);
+    m_window->MenuSetItem[4]->trigger();
+    QCOMPARE(m_prompter->texts(),
+             QStringList{QStringLiteral("Connection is right, but cannot be used in Read Memory "
+                                        "Data mode.\rPlease use in Real Time Measurement mode.")});
+}
+
+void TestFormReadMem::settingsAreSentWithFixedResolution()
+{
+    MeasSetting.Precision = 1;
+    onModal<FormMeasSet>([](FormMeasSet *dialog) {
+        dialog->ComboEmissivity->setEditText(QStringLiteral("0.7"));
+        dialog->Command1->click();
+    });
+    m_window->MenuSetItem[1]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Setting is completed.")});
+    QVERIFY(m_sim->received().contains(QStringLiteral("RESOL 0.1")));
+    QVERIFY(!m_sim->received().contains(QStringLiteral("ZERO -20")));
+    QCOMPARE(m_sim->backedUp().emissivity, 0.7f);
+}
+
+void TestFormReadMem::clockIsSetFromTheDialog()
+{
+    onModal<FormClockSet>([](FormClockSet *dialog) {
+        dialog->Textyy->setText(QStringLiteral("27"));
+        dialog->Textmm->setText(QStringLiteral("1"));
+        dialog->Textdd->setText(QStringLiteral("2"));
+        dialog->Texthh->setText(QStringLiteral("3"));
+        dialog->Textnn->setText(QStringLiteral("4"));
+        dialog->Textss->setText(QStringLiteral("5"));
+        dialog->Command1->click();
+    });
+    m_window->MenuSetItem[0]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Clock setting is completed.")});
+    QVERIFY(m_sim->received().contains(QStringLiteral("DATE 27/01/02")));
+    QVERIFY(m_sim->received().contains(QStringLiteral("TIME 03:04:05")));
+    QCOMPARE(m_sim->clock().date(), QDate(2027, 1, 2));
+}
+
+void TestFormReadMem::memoryIsClearedAfterTheQuestion()
+{
+    QVERIFY(!m_sim->memory().isEmpty());
+    m_prompter->answer(Prompter::AnswerCancel);
+    m_window->MenuMemDataItem[1]->trigger();
+    QVERIFY(!m_sim->memory().isEmpty());
+
+    m_prompter->answer(Prompter::AnswerOk);
+    m_window->MenuMemDataItem[1]->trigger();
+    QCOMPARE(m_prompter->lastText(), QStringLiteral("Clear Memory Data is completed."));
+    QVERIFY(m_sim->memory().isEmpty());
+}
+
+QTEST_MAIN(TestFormReadMem)
+#include "tst_formreadmem.moc"
