@@ -173,6 +173,7 @@ void FormMain::Form_Load()
     FormDialog::instance();
     for (int ch = 0; ch < 8; ++ch)
         dispCHRow(ch);
+    setGridHeader();
     updateFileMenu();
 }
 
