@@ -1,5 +1,9 @@
 #include "FieldHelpers.h"
 
+#include "Strings.h"
+
+#include <QPushButton>
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -54,4 +58,11 @@ protected:
 void installFieldBehaviour(QLineEdit *field)
 {
     field->installEventFilter(new FieldFilter(field));
+}
+
+QPushButton *dialogButton(QWidget *parent, const QString &name, int stringId)
+{
+    auto *b = named(new QPushButton(loadString(stringId), parent), name);
+    b->setAutoDefault(false);
+    return b;
 }

@@ -1,6 +1,21 @@
 #pragma once
 
+#include <QString>
+
 class QLineEdit;
+class QPushButton;
+class QWidget;
+
+// Names a widget (tests find controls by these names) and hands it back.
+template <typename T> T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+// A dialog button with its text from the string table. It is never a default button: Enter
+// in an entry field must not press a button behind the user's back.
+QPushButton *dialogButton(QWidget *parent, const QString &name, int stringId);
 
 // Selects the field's whole text; entry fields call it when they gain the focus.
 void selectAllText(QLineEdit *field);

@@ -357,6 +357,11 @@ int splitBlank(QString &line, QString fields[11])
     return splitFields(line, fields, u' ', true);
 }
 
+QString signedNumberText(qint64 value)
+{
+    return value < 0 ? QString::number(value) : u' ' + QString::number(value);
+}
+
 QString padLeft(const QString &text, int width)
 {
     return text.rightJustified(width, u' ');

@@ -66,6 +66,8 @@ int splitComma(QString &line, QString fields[11]);
 int splitBlank(QString &line, QString fields[11]);
 
 QString padLeft(const QString &text, int width);
+// A number joined to a label: one leading blank unless negative (" 1", "-1").
+QString signedNumberText(qint64 value);
 // The file name of a path with "/" or "\" separators.
 QString fileNameOf(const QString &path);
 

@@ -44,6 +44,17 @@ qint64 RealPump::monotonicMs() const
 
 void RealPump::processEvents()
 {
+    waitForEvents(maxBlockMs);
+}
+
+void RealPump::processEventsToNextSecond()
+{
+    // A few ms past the boundary, so that now() has surely moved on when the wait ends.
+    waitForEvents(1000 - QTime::currentTime().msec() + 5);
+}
+
+void RealPump::waitForEvents(int maxMs)
+{
     if (!QCoreApplication::instance())
         return;
     static QTimer *wake = [] {
@@ -52,7 +63,7 @@ void RealPump::processEvents()
         t->setTimerType(Qt::PreciseTimer);
         return t;
     }();
-    wake->start(maxBlockMs);
+    wake->start(maxMs);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 

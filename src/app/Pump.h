@@ -27,6 +27,10 @@ public:
     // processEvents().
     virtual void processPendingEvents() { processEvents(); }
 
+    // As processEvents(), but with nothing pending waits up to the next change of now():
+    // for loops that only act on a new clock second, so that they wake once a second.
+    virtual void processEventsToNextSecond() { processEvents(); }
+
     static Pump &instance();
     // Installs the pump used from now on; nullptr restores the real one.
     static void setInstance(Pump *pump);
@@ -40,4 +44,8 @@ public:
     qint64 monotonicMs() const override;
     void processEvents() override;
     void processPendingEvents() override;
+    void processEventsToNextSecond() override;
+
+private:
+    void waitForEvents(int maxMs);
 };

@@ -12,6 +12,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OrvanUtility"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVAN_VERSION));
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -206,7 +206,8 @@ bool ClassData::loadFileDataPrim(DataFileReader &in, FileProgress *progress)
         while (!in.atEnd()) {
             const QString &label = fields[0];
             if (label == title) {
-                Title = fields[1];
+                // Free text: a comma in it belongs to it.
+                Title = in.restAfterLabel();
             } else if (label == loadString(unitLabel)) {
                 Unit = fields[1] == unitF ? 1 : 0;
             } else if (label == loadString(resolutionLabel)) {
@@ -218,7 +219,7 @@ bool ClassData::loadFileDataPrim(DataFileReader &in, FileProgress *progress)
             } else if (label == loadString(lowerLabel)) {
                 CompLow = static_cast<float>(parseLimit(fields[1], Unit));
             } else if (label == loadString(personLabel)) {
-                MeasPerson = fields[1];
+                MeasPerson = in.restAfterLabel();
             } else if (label == loadString(dataNumberLabel)) {
                 const double count = std::round(parseValue(fields[1]));
                 if (progress && count >= 0 && count <= std::numeric_limits<int>::max())

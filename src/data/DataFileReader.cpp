@@ -102,6 +102,8 @@ bool DataFileReader::readLineFields(QString fields[11])
 {
     QString line;
     const bool read = readLine(line);
+    const qsizetype comma = line.indexOf(u',');
+    m_rest = comma < 0 ? QString() : line.mid(comma + 1);
     splitComma(line, fields);
     return read;
 }

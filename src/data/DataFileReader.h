@@ -20,6 +20,8 @@ public:
     bool readLine(QString &line);
     // Reads the next line and splits it at commas (splitComma): fields 0..10, unused ones empty.
     bool readLineFields(QString fields[11]);
+    // The text after the first comma of the line readLineFields split last, commas and all.
+    QString restAfterLabel() const { return m_rest; }
 
     static QString decode(const QByteArray &bytes);
 
@@ -31,4 +33,5 @@ private:
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     bool m_firstLine = true;
+    QString m_rest;
 };

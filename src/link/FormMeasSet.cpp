@@ -17,25 +17,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace
-{
-
-template <typename T> T *named(T *widget, const QString &name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-QPushButton *button(QWidget *parent, const QString &name, int stringId)
-{
-    auto *b = named(new QPushButton(loadString(stringId), parent), name);
-    // Enter in the entry fields must not press a button behind the user's back.
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 FormMeasSet::FormMeasSet(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormMeasSet"));
@@ -68,9 +49,9 @@ FormMeasSet::FormMeasSet(QWidget *parent) : QDialog(parent)
         installFieldBehaviour(field);
     }
 
-    Command1 = button(this, QStringLiteral("Command1"), 1311);
-    Command2 = button(this, QStringLiteral("Command2"), 1312);
-    CommandEdit = button(this, QStringLiteral("CommandEdit"), 1313);
+    Command1 = dialogButton(this, QStringLiteral("Command1"), 1311);
+    Command2 = dialogButton(this, QStringLiteral("Command2"), 1312);
+    CommandEdit = dialogButton(this, QStringLiteral("CommandEdit"), 1313);
 
     auto *grid = new QGridLayout;
     grid->addWidget(Label1[1], 0, 0);

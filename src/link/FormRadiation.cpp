@@ -23,14 +23,6 @@ namespace
 
 constexpr int maxEntries = 10;
 
-QPushButton *button(QWidget *parent, int index, int stringId)
-{
-    auto *b = new QPushButton(loadString(stringId), parent);
-    b->setObjectName(QStringLiteral("Command%1").arg(index));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 FormRadiation::FormRadiation(FormMeasSet *measSet, QWidget *parent)
@@ -63,11 +55,11 @@ FormRadiation::FormRadiation(FormMeasSet *measSet, QWidget *parent)
     installFieldBehaviour(TextRName);
     installFieldBehaviour(TextRNum);
 
-    Command1 = button(this, 1, 1475);
-    Command2 = button(this, 2, 1476);
-    Command3 = button(Frame1, 3, 1477);
-    Command4 = button(Frame1, 4, 1478);
-    Command5 = button(Frame1, 5, 1479);
+    Command1 = dialogButton(this, QStringLiteral("Command1"), 1475);
+    Command2 = dialogButton(this, QStringLiteral("Command2"), 1476);
+    Command3 = dialogButton(Frame1, QStringLiteral("Command3"), 1477);
+    Command4 = dialogButton(Frame1, QStringLiteral("Command4"), 1478);
+    Command5 = dialogButton(Frame1, QStringLiteral("Command5"), 1479);
 
     auto *fields = new QGridLayout;
     fields->addWidget(Label1[1], 0, 0);

@@ -3,8 +3,11 @@
 #include "AppState.h"
 #include "ClassInstrument.h"
 #include "ClassLink.h"
+#include "FormAbout.h"
 #include "FormDialog.h"
+#include "FormHelp.h"
 #include "FormMeasSet.h"
+#include "FormMeasStart.h"
 #include "FormTable.h"
 #include "Format.h"
 #include "Prompter.h"
@@ -101,6 +104,12 @@ void FormMain::buildMenus()
     MenuHelpItem[2] = add(help, 1192);
     help->addSeparator();
     MenuHelpItem[4] = add(help, 1194);
+    connect(MenuHelpItem[0], &QAction::triggered, this,
+            [this] { showHelp(FormHelp::HelpContents); });
+    connect(MenuHelpItem[1], &QAction::triggered, this,
+            [this] { showHelp(FormHelp::HelpPartialKey); });
+    connect(MenuHelpItem[2], &QAction::triggered, this, [this] { showHelp(FormHelp::HelpOnHelp); });
+    connect(MenuHelpItem[4], &QAction::triggered, this, [this] { FormAbout::show1(this); });
 }
 
 void FormMain::buildControls()
@@ -147,6 +156,7 @@ void FormMain::buildControls()
         item->setTextAlignment(Qt::AlignCenter);
         MSFlexGridCH->setItem(r, 0, item);
     }
+    buildGrid();
 
     layout->addWidget(Frame1, 0, 0);
     layout->addWidget(Frame2, 0, 1);
@@ -168,6 +178,9 @@ void FormMain::Form_Load()
     loadSettingsFile();
     placeAt(Settings.TopL, Settings.LeftL);
     m_measSet = new FormMeasSet(this);
+    // The interval and logging time of the settings file hold until the first run sets them.
+    measStart()->loadMeasSetting();
+    measStart()->setMeasSetting();
     dispMeasSetting();
     selectPort(Settings.comPortIndex);
     FormDialog::instance();
@@ -180,6 +193,12 @@ void FormMain::Form_Load()
 void FormMain::Command1_Click(int index)
 {
     switch (index) {
+    case 0:
+        MoniterStart();
+        break;
+    case 1:
+        startRealTime();
+        break;
     case 2:
         receiveSettings();
         break;
@@ -232,6 +251,11 @@ void FormMain::sendSettings()
     dispMeasSetting();
 }
 
+void FormMain::showHelp(int command)
+{
+    FormHelp::showHelp(this, loadString(5500), command);
+}
+
 void FormMain::confirmConnection()
 {
     instrument().confirmConnection();
@@ -253,6 +277,7 @@ void FormMain::closeEvent(QCloseEvent *event)
         table = nullptr;
     }
     link().closePort();
+    closeMonitorWindow();
     Settings.TopL = topTwips();
     Settings.LeftL = leftTwips();
     saveSettingsFile();

@@ -1,13 +1,19 @@
 #pragma once
 
 #include "LinkWindow.h"
+#include "RunViews.h"
+
+#include <QPointer>
 
 class ClassData;
 class FormMeasSet;
+class FormMeasStart;
+class FormMon;
 class FormTable;
 class QAction;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -42,6 +48,8 @@ public:
     // Runs the file operation under the progress dialog; false after its message.
     bool loadFileData(ClassData &data, const QString &path);
     bool saveFileData(ClassData &data, const QString &path);
+    // "CH 1:Title", as the questions about a channel begin.
+    static QString channelHeading(const ClassData &data);
 
     // Channel views
     void dispCHRow(int ch);
@@ -50,12 +58,58 @@ public:
     void showTable(int ch);
     FormTable *table(int ch) const { return tables[ch]; }
 
+    // Measurement engine: the monitor and logged runs, each a polling loop on the one thread.
+    void MoniterStart();
+    void stopMoniter();
+    void startRealTime();
+    // The handshake before a run; true leaves the instrument on and the message dialog shown.
+    bool confirmStart(const QString &message);
+    void setControlsEnabled(bool flag);
+    void runMonitor();
+    void runMeasurement();
+    void prepareMeasurement();
+    void startTick();
+    void measureTick();
+    void armTick() { tickArmed = true; }
+    bool checkContinue() const;
+    float readTemperature();
+    void storeReading(double time, float value);
+    // Created on first use; gone again after each run.
+    FormMon *monitorWindow();
+    FormMeasStart *measStart();
+    // Where the engine draws and copies its samples; the defaults do nothing.
+    void setGraphView(GraphView *view);
+    void setSheetLog(SheetLog *log);
+
+    // Channel list grid. Rows are numbered 1..8 for CH1..CH8; 0 means none (the header).
+    int gridRow() const;
+    void selectRow(int row);
+    void rowChanged();
+    void markRow();
+    void rowUp();
+    void rowDown();
+    void beginEdit();
+    void commitEdit();
+    void endEdit();
+    // The row whose channel cell carries the current-row colour; 0 before the first.
+    int markedRow() const { return m_markedRow; }
+
     qint16 curCH = 0;
     // The unit the channel list works in; -1 until a load or a run first sets it.
     qint16 listUnit = -1;
     bool measuring = false;
     bool monitoring = false;
     bool selectingCH = false;
+    bool excelAvailable = false;
+    bool excelLogging = false;
+
+    // Times of the running measurement, as day counts.
+    double nowTime = 0.0;
+    double lastTime = 0.0;
+    double nextTime = 0.0;
+    double startTime = 0.0;
+    bool tickArmed = false;
+    qint16 sampleCount = 0;
 
     QMenu *MenuTop[7] = {};
     QAction *MenuFileItem[9] = {};
@@ -71,18 +125,45 @@ public:
     QLabel *LabelCH = nullptr;
     QPushButton *Command1[4] = {};
     QTableWidget *MSFlexGridCH = nullptr;
+    // The in-place editor of the Title and Meas. Person cells; hidden when not editing.
+    QLineEdit *Text1 = nullptr;
     // The (hidden) settings dialog whose fields hold the texts the settings frame shows.
     FormMeasSet *measSet() const { return m_measSet; }
 
+    void Command1_Click(int index);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void Form_Load();
     void buildMenus();
     void buildControls();
-    void Command1_Click(int index);
+    // The grid's signals, key handling and the in-place editor.
+    void buildGrid();
+    enum StartWait { StartReached, StartSkipped, StartStopped };
+    // A timer-start wait: the first one with the instrument off, the second one just before
+    // the start.
+    StartWait waitForStart(double until, bool instrumentOff);
+    void waitNextSecond();
+    void endMeasurement();
+    void closeMonitorWindow();
+    void showHelp(int command);
 
     FormMeasSet *m_measSet = nullptr;
     FormTable *tables[8] = {};
+    QPointer<FormMon> m_mon;
+    FormMeasStart *m_measStart = nullptr;
+    GraphView m_noGraph;
+    SheetLog m_noSheet;
+    GraphView *m_graph = &m_noGraph;
+    SheetLog *m_sheet = &m_noSheet;
+
+    int m_markedRow = 0;
+    // Set while code moves the grid's current cell, so that the move is not taken for a click.
+    bool m_markGuard = false;
+    int m_editColumn = 0;
+    int m_editRow = 0;
 };

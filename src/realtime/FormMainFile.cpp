@@ -18,13 +18,12 @@ namespace
 const QString fileFilter =
     QStringLiteral("text (*.csv *.txt *.dat)|*.csv;*.txt;*.dat|all (*.*)|*.*");
 const QString defaultPattern = QStringLiteral("*.csv");
-
-// "CH 1:Title", as the questions about a channel begin.
-QString channelHeading(const ClassData &data)
-{
-    return QStringLiteral("CH") + u' ' + QString::number(data.ChNo + 1) + u':' + data.Title;
-}
 } // namespace
+
+QString FormMain::channelHeading(const ClassData &data)
+{
+    return QStringLiteral("CH") + signedNumberText(data.ChNo + 1) + u':' + data.Title;
+}
 
 void FormMain::MenuFileItem_Click(int index)
 {

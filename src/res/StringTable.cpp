@@ -91,7 +91,9 @@ const StringEntry stringTable[] = {
     {11312, "Cancel"},
     {11313, "Edit"},
     // 1400-1463: Measurement time and timer dialogs
+    {11400, "Measurement Time Settings"},
     {11402, "Interval Time"},
+    {11403, "Logging Time"},
     {11404, "Timer Start"},
     {11405, "Load To Excel"},
     {11406, "OK"},
@@ -206,6 +208,7 @@ const StringEntry stringTable[] = {
     {11763, "Stop"},
     {11764, "File is disabled for overwrite."},
     {11765, "This file is already opened by another application."},
+    {11766, "Help file is not found."},
     {11770, "There is memory data."},
     {11771, "Connection is right. But cannot be used in Real Time Measurement mode."},
     {11772, "Please use in Read Memory Data mode."},

@@ -271,9 +271,11 @@ void TestChannelFile::handMadeFileLoads_data()
                       "F\r\nMeas. Person,P\r\n") +
                sampleLines(3)
         << 2 << "T" << 1 << "P" << 1.5f << 2.5f << 1;
-    QTest::newRow("title containing a comma keeps the text before it")
-        << QByteArray("Title,Furnace, north side\r\nDate,Time,Data\r\n") + threeSamples << 3
-        << "Furnace" << 0 << "" << 24.1f << 24.9f << 2;
+    QTest::newRow("title and person containing commas are kept whole")
+        << QByteArray("Title,Furnace, north side\r\nMeas. Person,Ito, K.\r\n"
+                      "Date,Time,Data\r\n") +
+               threeSamples
+        << 3 << "Furnace, north side" << 0 << "Ito, K." << 24.1f << 24.9f << 2;
     QTest::newRow("empty line ends the data")
         << realTimeHeader + "99/08/01,10:00:00,24.1\r\n99/08/01,10:00:01,25.4\r\n\r\n"
                             "99/08/01,10:00:02,24.9\r\n"

@@ -1,0 +1,537 @@
+#include "AppState.h"
+#include "ClassData.h"
+#include "ClassInstrument.h"
+#include "DateTime.h"
+#include "FakePump.h"
+#include "FormDialog.h"
+#include "FormMain.h"
+#include "FormMeasStart.h"
+#include "FormMon.h"
+#include "FormTable.h"
+#include "FormTimerSet.h"
+#include "MeasTime.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SimPort.h"
+#include "Simulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <optional>
+
+namespace
+{
+const QDateTime clockStart(QDate(2026, 3, 1), QTime(10, 0, 0));
+
+// A port on the simulator whose readings can be made slower than the one-second tick.
+class SlowPort : public SimPort
+{
+public:
+    SlowPort(Simulator &sim, FakePump &pump) : SimPort(sim), m_pump(pump) {}
+
+    qint64 write(const QByteArray &data) override
+    {
+        if (data == ":\r\n") {
+            ++readings;
+            if (readingMs > 0)
+                m_pump.advance(readingMs);
+        }
+        return SimPort::write(data);
+    }
+
+    qint64 readingMs = 0;
+    int readings = 0;
+
+private:
+    FakePump &m_pump;
+};
+
+// What the measurement time dialogs are given; the timer fields are minute and second of the
+// start and either those of the stop or a duration (the date and hour stay as initialised).
+struct RunPlan {
+    QString interval = QStringLiteral("1");
+    int intervalUnit = 0;
+    QString logTime = QStringLiteral("1");
+    int logUnit = 0;
+    std::optional<QPair<int, int>> timerStart;
+    std::optional<QPair<int, int>> timerStop;
+    std::optional<QPair<QString, int>> timerDuration;
+};
+
+QString two(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+int secondOfDay(double dayCount)
+{
+    return int(std::llround(dayCount * 86400.0) % 86400);
+}
+
+int clockSecond(int hour, int minute, int second)
+{
+    return hour * 3600 + minute * 60 + second;
+}
+} // namespace
+
+// The measurement engine end to end: the channel list window, its dialogs and the simulated
+// instrument, on a fake clock.
+class TestMeasurement : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void hourAtTenSecondsStoresSamplesOnWholeSeconds();
+    void readingSlowerThanIntervalGivesOneSamplePerReading();
+    void timerStartSleepsUntilFifteenSecondsBefore();
+    void timerStartTenSecondsAheadSkipsTheSleep();
+    void timerStopEndsAfterTheStopSecond();
+    void timesStoresExactlyThatMany();
+    void stopDuringTimerWaitKeepsTheOldData();
+    void stopAfterSamplesKeepsThem();
+    void runWithoutSampleLeavesChannelEmpty();
+    void statusRepliesStoreCodes_data();
+    void statusRepliesStoreCodes();
+    void fullDataSetIsReportedOnce();
+    void otherUnitIsRefused();
+    void fieldTypeIsRefused();
+    void changedSettingsAreSentFirst();
+    void monitorShowsReadingsAndStoresNothing();
+    void closingIsRefusedDuringRun();
+
+private:
+    // Starts a logged run into channel `ch` with `plan`, answering the dialogs as a user would.
+    void runMeasurement(int ch, const RunPlan &plan);
+    // Answers the channel choice and the measurement time dialogs once they show.
+    void scriptDialogs(int ch, const RunPlan &plan);
+    void pressMonitorStopAfter(qint64 ms);
+    QList<double> sampleTimes(int ch) const;
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakePump> m_pump;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<SlowPort> m_port;
+    QPointer<FormMain> m_main;
+    // Simulated ms of every line the instrument received.
+    QList<QPair<qint64, QString>> m_traffic;
+};
+
+void TestMeasurement::init()
+{
+    programMode = 0;
+    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
+    MeasSetting = MeasSettingRecord();
+    Settings = SettingsRecord();
+    for (auto &data : channelData)
+        data.reset();
+    m_pump = std::make_unique<FakePump>(clockStart);
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_sim = std::make_unique<Simulator>(Simulator::LType);
+    m_traffic.clear();
+    m_sim->setTrafficLog([this](bool fromHost, const QString &line) {
+        if (fromHost)
+            m_traffic.append({m_pump->monotonicMs(), line});
+    });
+    m_port = std::make_unique<SlowPort>(*m_sim, *m_pump);
+    m_main = new FormMain(m_port.get());
+    m_main->show();
+}
+
+void TestMeasurement::cleanup()
+{
+    delete m_main;
+    for (auto &data : channelData)
+        data.reset();
+    m_port.reset();
+    m_sim.reset();
+    m_prompter.reset();
+    m_pump.reset();
+}
+
+void TestMeasurement::scriptDialogs(int ch, const RunPlan &plan)
+{
+    auto *timer = new QTimer(this);
+    auto filled = std::make_shared<bool>(false);
+    auto timerDone = std::make_shared<bool>(!plan.timerStart);
+    connect(timer, &QTimer::timeout, this, [=] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == &FormDialog::instance()) {
+            FormDialog::instance().Combo1->setCurrentIndex(ch);
+            FormDialog::instance().Command1->click();
+        } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
+            if (!*filled) {
+                *filled = true;
+                times->TextInterval->setText(plan.interval);
+                times->ComboIntervalUnit->setCurrentIndex(plan.intervalUnit);
+                times->ComboLogTimeUnit->setCurrentIndex(plan.logUnit);
+                times->TextLogTime->setText(plan.logTime);
+                if (plan.timerStart)
+                    QTimer::singleShot(0, times->CheckTimer, &QCheckBox::click);
+            } else if (*timerDone) {
+                timer->deleteLater();
+                QTimer::singleShot(0, times->Command1, &QPushButton::click);
+            }
+        } else if (auto *timerSet = qobject_cast<FormTimerSet *>(modal)) {
+            if (*timerDone)
+                return;
+            *timerDone = true;
+            timerSet->Textnn[0]->setText(two(plan.timerStart->first));
+            timerSet->Textss[0]->setText(two(plan.timerStart->second));
+            if (plan.timerStop) {
+                timerSet->Textnn[1]->setText(two(plan.timerStop->first));
+                timerSet->Textss[1]->setText(two(plan.timerStop->second));
+            } else {
+                timerSet->Option1[1]->click();
+                timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration->second);
+                timerSet->TextLogTime->setText(plan.timerDuration->first);
+            }
+            QTimer::singleShot(0, timerSet->Command1, &QPushButton::click);
+        }
+    });
+    timer->start(2);
+}
+
+void TestMeasurement::runMeasurement(int ch, const RunPlan &plan)
+{
+    scriptDialogs(ch, plan);
+    m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
+    m_main->Command1[1]->click();
+    QVERIFY(!m_main->measuring);
+    QVERIFY(!m_port->isOpen());
+    QVERIFY(m_main->Command1[1]->isEnabled());
+}
+
+void TestMeasurement::pressMonitorStopAfter(qint64 ms)
+{
+    m_pump->schedule(ms, [this] {
+        QVERIFY(m_main->monitorWindow()->isVisible());
+        m_main->monitorWindow()->Command1->click();
+    });
+}
+
+QList<double> TestMeasurement::sampleTimes(int ch) const
+{
+    QList<double> times;
+    if (const ClassData *data = channelData[ch].get()) {
+        for (int i = 0; i < data->DataNo; ++i)
+            times << data->getDataDate0(i);
+    }
+    return times;
+}
+
+void TestMeasurement::hourAtTenSecondsStoresSamplesOnWholeSeconds()
+{
+    m_pump->setStep(50);
+    RunPlan plan;
+    plan.interval = QStringLiteral("10");
+    plan.logUnit = 4; // Hour
+    runMeasurement(2, plan);
+
+    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Now, start Real Time Measurement.\r"
+                                                             "Connection OK?")});
+    const QList<double> times = sampleTimes(2);
+    QCOMPARE(times.size(), 361);
+    for (int i = 1; i < times.size(); ++i)
+        QCOMPARE(std::llround((times[i] - times[0]) * 86400.0), qint64(10 * i));
+    const ClassData &data = *channelData[2];
+    QCOMPARE(data.getDataX(360), 3600);
+    QCOMPARE(data.Changed, qint16(1));
+    QCOMPARE(data.ChNo, qint16(2));
+    QCOMPARE(m_main->curCH, qint16(2));
+    QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QStringLiteral("361"));
+    QVERIFY(m_main->table(2) && m_main->table(2)->isVisible());
+    QVERIFY(m_main->MenuFileItem[2]->isEnabled());
+    QVERIFY(!m_sim->awake());
+}
+
+void TestMeasurement::readingSlowerThanIntervalGivesOneSamplePerReading()
+{
+    RunPlan plan;
+    plan.logTime = QStringLiteral("30");
+    plan.logUnit = 2; // Sec
+    int before = 0;
+    double slowFrom = 0.0;
+    m_pump->schedule(15000, [this, &before, &slowFrom] {
+        m_port->readingMs = 1500;
+        before = m_port->readings;
+        slowFrom = m_pump->now();
+    });
+    runMeasurement(0, plan);
+
+    const QList<double> times = sampleTimes(0);
+    int slowSamples = 0;
+    for (int i = 1; i < times.size(); ++i) {
+        QVERIFY2(std::llround((times[i] - times[i - 1]) * 86400.0) >= 1,
+                 qPrintable(QStringLiteral("samples %1 and %2 share a second").arg(i - 1).arg(i)));
+        slowSamples += times[i] > slowFrom;
+    }
+    // Once slow, every reading is due and stored once: no backlog is caught up.
+    QVERIFY(slowSamples >= 6);
+    QVERIFY(qAbs(m_port->readings - before - slowSamples) <= 1);
+}
+
+void TestMeasurement::timerStartSleepsUntilFifteenSecondsBefore()
+{
+    RunPlan plan;
+    plan.timerStart = qMakePair(1, 0);
+    plan.timerDuration = qMakePair(QStringLiteral("3"), 1); // Times
+    QStringList presentTimes;
+    m_pump->schedule(30500, [&presentTimes] {
+        presentTimes << FormDialog::instance().Label2->text();
+        QVERIFY(FormDialog::instance().isVisible());
+    });
+    runMeasurement(0, plan);
+
+    // The instrument was put to sleep and woken 15 s before the start at 10:01:00.
+    qint64 offMs = -1, wakeMs = -1;
+    for (const auto &[ms, line] : m_traffic) {
+        if (line == QLatin1String("off") && offMs < 0 && wakeMs < 0)
+            offMs = ms;
+        else if (line.isEmpty() && offMs >= 0 && wakeMs < 0)
+            wakeMs = ms;
+    }
+    QVERIFY(offMs >= 0 && offMs < 15000);
+    QVERIFY2(wakeMs >= 45000 && wakeMs < 47000, qPrintable(QString::number(wakeMs)));
+    QCOMPARE(presentTimes, QStringList{QStringLiteral("Present time : 26/03/01 10:00:30")});
+
+    const QList<double> times = sampleTimes(0);
+    QCOMPARE(times.size(), 3);
+    QCOMPARE(secondOfDay(times[0]), clockSecond(10, 1, 0));
+    QCOMPARE(secondOfDay(times[2]), clockSecond(10, 1, 2));
+}
+
+void TestMeasurement::timerStartTenSecondsAheadSkipsTheSleep()
+{
+    RunPlan plan;
+    plan.timerStart = qMakePair(0, 10);
+    plan.timerDuration = qMakePair(QStringLiteral("2"), 1);
+    runMeasurement(0, plan);
+
+    int offs = 0;
+    for (const auto &entry : m_traffic)
+        offs += entry.second == QLatin1String("off");
+    QCOMPARE(offs, 1); // only at the end
+    const QList<double> times = sampleTimes(0);
+    QCOMPARE(times.size(), 2);
+    QCOMPARE(secondOfDay(times[0]), clockSecond(10, 0, 10));
+}
+
+void TestMeasurement::timerStopEndsAfterTheStopSecond()
+{
+    RunPlan plan;
+    plan.timerStart = qMakePair(0, 10);
+    plan.timerStop = qMakePair(0, 30);
+    runMeasurement(0, plan);
+
+    const QList<double> times = sampleTimes(0);
+    QCOMPARE(times.size(), 21);
+    QCOMPARE(secondOfDay(times.first()), clockSecond(10, 0, 10));
+    QCOMPARE(secondOfDay(times.last()), clockSecond(10, 0, 30));
+}
+
+void TestMeasurement::timesStoresExactlyThatMany()
+{
+    RunPlan plan;
+    plan.interval = QStringLiteral("2");
+    plan.logTime = QStringLiteral("5");
+    plan.logUnit = 1;
+    runMeasurement(0, plan);
+    const QList<double> times = sampleTimes(0);
+    QCOMPARE(times.size(), 5);
+    QCOMPARE(std::llround((times[4] - times[0]) * 86400.0), qint64(8));
+}
+
+void TestMeasurement::stopDuringTimerWaitKeepsTheOldData()
+{
+    auto old = std::make_unique<ClassData>();
+    old->Title = QStringLiteral("Kiln");
+    for (int i = 0; i < 3; ++i)
+        old->setRealTimeData(45000.0 + i * oneSecond, 20.0f + i);
+    old->setTimeData();
+    old->Changed = 2;
+    const ClassData *oldData = old.get();
+    channelData[0] = std::move(old);
+    m_main->dispCHRow(0);
+
+    RunPlan plan;
+    plan.timerStart = qMakePair(5, 0);
+    plan.timerDuration = qMakePair(QStringLiteral("1"), 0);
+    m_pump->schedule(20000, [] { FormDialog::instance().Command1->click(); });
+    m_prompter->answer(Prompter::AnswerOk); // "These data will be lost. OK?"
+    runMeasurement(0, plan);
+
+    QCOMPARE(channelData[0].get(), oldData);
+    QCOMPARE(oldData->DataNo, qint16(3));
+    QCOMPARE(oldData->Changed, qint16(2));
+    QCOMPARE(m_prompter->texts().first(),
+             QStringLiteral("CH 1:Kiln\rMeasurement data is existing in this CH.\r"
+                            "These data will be lost. OK?"));
+    QVERIFY(!FormDialog::instance().isVisible());
+    QVERIFY(m_main->isEnabled());
+}
+
+void TestMeasurement::stopAfterSamplesKeepsThem()
+{
+    RunPlan plan; // continuous
+    pressMonitorStopAfter(20000);
+    runMeasurement(1, plan);
+    const QList<double> times = sampleTimes(1);
+    QVERIFY2(times.size() >= 10 && times.size() <= 20, qPrintable(QString::number(times.size())));
+    QCOMPARE(channelData[1]->Changed, qint16(1));
+    QCOMPARE(m_prompter->texts().size(), 1);
+}
+
+void TestMeasurement::runWithoutSampleLeavesChannelEmpty()
+{
+    // From the run's first reading on the instrument is silent; "No reply" is answered Cancel.
+    struct SilenceAtStart : GraphView {
+        Simulator *sim = nullptr;
+        void initGraphCh(int) override
+        {
+            sim->setFault(Simulator::Silence, -1, QStringLiteral(":"));
+        }
+    } graph;
+    graph.sim = m_sim.get();
+    m_main->setGraphView(&graph);
+    runMeasurement(0, RunPlan());
+    m_main->setGraphView(nullptr);
+    QVERIFY(!channelData[0]);
+    QCOMPARE(m_main->MSFlexGridCH->item(0, 4)->text(), QString());
+    QVERIFY(!m_prompter->texts().contains(QStringLiteral("Measurement error")));
+}
+
+void TestMeasurement::statusRepliesStoreCodes_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<float>("code");
+    QTest::newRow("Err") << int(Simulator::ErrReading) << 999997.0f;
+    QTest::newRow("Error") << int(Simulator::ErrorReading) << 999997.0f;
+    QTest::newRow("Lo.Batt!") << int(Simulator::LowBattery) << 999998.0f;
+}
+
+void TestMeasurement::statusRepliesStoreCodes()
+{
+    QFETCH(int, fault);
+    QFETCH(float, code);
+    m_sim->setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
+    RunPlan plan;
+    plan.logTime = QStringLiteral("3");
+    plan.logUnit = 1;
+    runMeasurement(0, plan);
+    const ClassData &data = *channelData[0];
+    QCOMPARE(data.DataNo, qint16(3));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(data.getDataY(i), code);
+}
+
+void TestMeasurement::fullDataSetIsReportedOnce()
+{
+    // The measurement time dialog has set the limit by the time the connection is confirmed.
+    m_prompter->onNextMessage([] { MaxDataNo = 5; });
+    RunPlan plan;
+    plan.logTime = QStringLiteral("20");
+    plan.logUnit = 1;
+    scriptDialogs(0, plan);
+    m_prompter->answer(Prompter::AnswerOk);
+    m_main->Command1[1]->click();
+    MaxDataNo = 32000;
+
+    QCOMPARE(channelData[0]->DataNo, qint16(5));
+    QCOMPARE(m_prompter->texts().mid(1),
+             QStringList{QStringLiteral("No more data can be stored.")});
+    QVERIFY(!m_main->measuring);
+}
+
+void TestMeasurement::otherUnitIsRefused()
+{
+    m_main->listUnit = 0;
+    Simulator::InstrumentSettings settings;
+    settings.unit = 1;
+    m_sim->setSettings(settings);
+    runMeasurement(0, RunPlan());
+    QCOMPARE(m_prompter->lastText(),
+             QStringLiteral("Unit is different.\nThe measurement or loading is not possible."));
+    QVERIFY(!channelData[0]);
+    QVERIFY(!m_main->monitorWindow()->isVisible());
+    QVERIFY(!m_sim->awake());
+}
+
+void TestMeasurement::fieldTypeIsRefused()
+{
+    m_sim->setType(Simulator::FType);
+    runMeasurement(0, RunPlan());
+    QCOMPARE(m_prompter->texts().mid(1),
+             QStringList{QStringLiteral("This Model cannot use Real Time Measurement mode.\n"
+                                        "Please use Read Memory Data mode.")});
+    QVERIFY(!channelData[0]);
+}
+
+void TestMeasurement::changedSettingsAreSentFirst()
+{
+    MeasSetting.EmissivityStr = QStringLiteral("0.90");
+    MeasSetting.EmissivityValue = 0.9f;
+    m_main->instrument().setSettingsState(2);
+    m_prompter->answer(Prompter::AnswerYes); // "Settings were changed. Send settings?"
+    RunPlan plan;
+    plan.logUnit = 1;
+    runMeasurement(0, plan);
+    QCOMPARE(m_prompter->texts().first(), QStringLiteral("Settings were changed. Send settings?"));
+    QCOMPARE(m_sim->backedUp().emissivity, 0.9f);
+    QCOMPARE(channelData[0]->Emissivity, 0.9f);
+    QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings "));
+}
+
+void TestMeasurement::monitorShowsReadingsAndStoresNothing()
+{
+    m_sim->setSignal([](qint64) { return 31.25; });
+    QString shown;
+    m_pump->schedule(8000, [this, &shown] {
+        shown = m_main->monitorWindow()->TextTemp->text();
+        QVERIFY(!m_main->Command1[0]->isEnabled());
+        QVERIFY(!m_main->MenuTop[0]->menuAction()->isEnabled());
+    });
+    pressMonitorStopAfter(10000);
+    m_prompter->answer(Prompter::AnswerOk);
+    m_main->Command1[0]->click();
+
+    QCOMPARE(shown, QStringLiteral("31.3°C"));
+    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Now, start monitor.\r"
+                                                             "Connection OK?")});
+    for (const auto &data : channelData)
+        QVERIFY(!data);
+    QVERIFY(!m_main->monitoring);
+    QVERIFY(!m_port->isOpen());
+    QVERIFY(m_main->Command1[0]->isEnabled());
+}
+
+void TestMeasurement::closingIsRefusedDuringRun()
+{
+    bool closed = true;
+    m_pump->schedule(6000, [this, &closed] { closed = m_main->close(); });
+    pressMonitorStopAfter(8000);
+    runMeasurement(0, RunPlan());
+    QVERIFY(!closed);
+    QVERIFY(m_prompter->texts().contains(QStringLiteral("Cannot stop during measurement.")));
+    QVERIFY(m_main->isVisible());
+}
+
+QTEST_MAIN(TestMeasurement)
+#include "tst_measurement.moc"
