@@ -107,7 +107,8 @@ QStringList automaticPortDevices()
     return orderPortDevices(byId, ports);
 }
 
-namespace {
+namespace
+{
 QString runOverrides[4];
 }
 

@@ -45,8 +45,8 @@ QString stringTableEntry(int key)
 {
     const StringEntry *begin = stringTable;
     const StringEntry *end = stringTable + stringTableSize;
-    const StringEntry *found = std::lower_bound(
-        begin, end, key, [](const StringEntry &e, int k) { return e.key < k; });
+    const StringEntry *found =
+        std::lower_bound(begin, end, key, [](const StringEntry &e, int k) { return e.key < k; });
     if (found == end || found->key != key)
         return {};
     return QString::fromUtf8(found->text);

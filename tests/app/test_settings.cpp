@@ -1,9 +1,6 @@
 #include "Settings.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,9 +38,15 @@ QString stateOf(const QString &key)
         {"COM1", Settings.portDevices[0]},
         {"COM2", Settings.portDevices[1]},
         {"COM3", Settings.portDevices[2]},
-        {"COM4", Settings.portDevices[3]},
     };
     return state.value(key, QStringLiteral("<no such key>"));
+}
+
+// Each "key=value" of the list against the loaded state.
+void compareState(const QStringList &expected)
+{
+    for (const QString &pair : expected)
+        QCOMPARE(pair.section(u'=', 0, 0) + u'=' + stateOf(pair.section(u'=', 0, 0)), pair);
 }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -58,57 +61,17 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QByteArray classicFile = "[Setting]\r\n"
-                               "TopL, 1200\r\n"
-                               "LeftL, 1500\r\n"
-                               "TopF, 300\r\n"
-                               "LeftF, 450\r\n"
-                               "TopM, 600\r\n"
-                               "LeftM, 750\r\n"
-                               "TopG, 900\r\n"
-                               "LeftG, 1050\r\n"
-                               "WidthG, 12000\r\n"
-                               "HeightG, 9000\r\n"
-                               "COMPort, 3\r\n"
+// Every key with a value of its own, in the layout a save writes.
+const QByteArray classicFile = "[Setting]\r\nTopL, 1200\r\nLeftL, 1500\r\nTopF, 300\r\n"
+                               "LeftF, 450\r\nTopM, 600\r\nLeftM, 750\r\nTopG, 900\r\n"
+                               "LeftG, 1050\r\nWidthG, 12000\r\nHeightG, 9000\r\nCOMPort, 3\r\n"
                                "\r\n"
-                               "[MeasSetting]\r\n"
-                               "IntervalTimeCount, .5\r\n"
-                               "IntervalTimeUnit, 1\r\n"
-                               "LogTimeCount, 10\r\n"
-                               "LogTimeUnit, 3\r\n"
-                               "UseExcel, 1\r\n"
-                               "Unit, 1\r\n"
-                               "Precision, 1\r\n"
-                               "EmissivityStr,0.95\r\n"
-                               "ScaleZero,-40\r\n"
+                               "[MeasSetting]\r\nIntervalTimeCount, .5\r\nIntervalTimeUnit, 1\r\n"
+                               "LogTimeCount, 10\r\nLogTimeUnit, 3\r\nUseExcel, 1\r\nUnit, 1\r\n"
+                               "Precision, 1\r\nEmissivityStr,0.95\r\nScaleZero,-40\r\n"
                                "ScaleFull, 1000\r\n"
                                "\r\n"
-                               "[Emissivity]\r\n"
-                               "Water:0.98\r\n"
-                               "Brick:0.93\r\n";
-
-const QStringList classicState = {"TopL=1200",
-                                  "LeftL=1500",
-                                  "TopF=300",
-                                  "LeftF=450",
-                                  "TopM=600",
-                                  "LeftM=750",
-                                  "TopG=900",
-                                  "LeftG=1050",
-                                  "WidthG=12000",
-                                  "HeightG=9000",
-                                  "comPortIndex=2",
-                                  "IntervalTimeCount=0.5",
-                                  "IntervalTimeUnit=1",
-                                  "LogTimeCount=10",
-                                  "LogTimeUnit=3",
-                                  "UseExcel=1",
-                                  "Unit=1",
-                                  "Precision=1",
-                                  "ScaleZero=-40",
-                                  "ScaleFull=1000",
-                                  "EmissivityStr=0.95",
-                                  "List=Water:0.98|Brick:0.93"};
+                               "[Emissivity]\r\nWater:0.98\r\nGlas 20\302\260C:0.94\r\n";
 
 } // namespace
 
@@ -120,14 +83,13 @@ private Q_SLOTS:
     void init();
 
     void missingFileGivesDefaultsButKeepsPositions();
+    void classicFileReadsAndSavesBackByteForByte_data();
+    void classicFileReadsAndSavesBackByteForByte();
     void sectionsAndKeysAreReadExactly_data();
     void sectionsAndKeysAreReadExactly();
-    void positionsAreLimitedToTheScreen_data();
-    void positionsAreLimitedToTheScreen();
-    void saveWritesTheClassicLayoutByteForByte();
-    void everythingRoundTripsIncludingPorts();
+    void defaultWidthIsLimitedToASmallScreen();
+    void portsAndTextsRoundTrip();
     void failedSaveReturnsFalseAndKeepsPreviousFile();
-    void settingsFileLivesBesideTheExecutable();
 
 private:
     QTemporaryDir m_dir;
@@ -146,39 +108,71 @@ void TestSettings::missingFileGivesDefaultsButKeepsPositions()
     Settings.TopL = 123;
     Settings.LeftG = 456;
     Settings.WidthG = 1;
-    Settings.HeightG = 2;
     Settings.comPortIndex = 3;
     Settings.IntervalTimeCount = 5;
     Settings.LogTimeUnit = 4;
     Settings.UseExcel = 1;
     Settings.portDevices[1] = QStringLiteral("/dev/ttyS9");
     MeasSetting.Unit = 1;
-    MeasSetting.Precision = 1;
     MeasSetting.EmissivityStr = QStringLiteral("0.50");
-    MeasSetting.ScaleZero = 0;
     MeasSetting.ScaleFull = 100;
 
     loadSettings(m_dir.filePath(QStringLiteral("absent.ini")), screen);
 
-    const QStringList expected = {
-        "TopL=123",       "LeftG=456",     "WidthG=9600",         "HeightG=7200",
-        "comPortIndex=0", "COM2=",         "IntervalTimeCount=1", "IntervalTimeUnit=0",
-        "LogTimeCount=1", "LogTimeUnit=0", "UseExcel=1",          "Unit=0",
-        "Precision=0",    "ScaleZero=-20", "ScaleFull=500",       "EmissivityStr=1.00",
-        "List=keep:0.90"};
-    for (const QString &pair : expected)
-        QCOMPARE(pair.section(u'=', 0, 0) + u'=' + stateOf(pair.section(u'=', 0, 0)), pair);
+    compareState({"TopL=123", "LeftG=456", "WidthG=9600", "comPortIndex=0",
+                  "COM2=", "IntervalTimeCount=1", "LogTimeUnit=0", "UseExcel=1", "Unit=0",
+                  "ScaleFull=500", "EmissivityStr=1.00", "List=keep:0.90"});
+}
+
+void TestSettings::classicFileReadsAndSavesBackByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("classic file") << classicFile;
+    QByteArray lf = classicFile;
+    QTest::newRow("LF line ends") << lf.replace("\r\n", "\n");
+    QTest::newRow("UTF-8 byte order mark") << "\xef\xbb\xbf" + classicFile;
+}
+
+void TestSettings::classicFileReadsAndSavesBackByteForByte()
+{
+    QFETCH(QByteArray, file);
+    const QString path = m_dir.filePath(QStringLiteral("classic.ini"));
+    QVERIFY(writeBytes(path, file));
+    loadSettings(path, screen);
+    compareState({"TopL=1200",
+                  "LeftL=1500",
+                  "TopF=300",
+                  "LeftF=450",
+                  "TopM=600",
+                  "LeftM=750",
+                  "TopG=900",
+                  "LeftG=1050",
+                  "WidthG=12000",
+                  "HeightG=9000",
+                  "comPortIndex=2",
+                  "IntervalTimeCount=0.5",
+                  "IntervalTimeUnit=1",
+                  "LogTimeCount=10",
+                  "LogTimeUnit=3",
+                  "UseExcel=1",
+                  "Unit=1",
+                  "Precision=1",
+                  "EmissivityStr=0.95",
+                  "ScaleZero=-40",
+                  "ScaleFull=1000",
+                  "List=Water:0.98|Glas 20°C:0.94"});
+
+    // A window moved past the left edge; a longer previous file must not leave a tail behind.
+    Settings.LeftL = -15;
+    QVERIFY(writeBytes(path, QByteArray(4000, 'x')));
+    QVERIFY(saveSettings(path));
+    QCOMPARE(readBytes(path), QByteArray(classicFile).replace("LeftL, 1500", "LeftL,-15"));
 }
 
 void TestSettings::sectionsAndKeysAreReadExactly_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("classic file") << classicFile << classicState;
-    QByteArray lf = classicFile;
-    QTest::newRow("LF line ends") << lf.replace("\r\n", "\n") << classicState;
-    QTest::newRow("UTF-8 byte order mark") << "\xef\xbb\xbf" + classicFile << classicState;
 
     QTest::newRow("reordered sections") << QByteArray("[Emissivity]\r\nGlass:0.94\r\n"
                                                       "[MeasSetting]\r\nUnit, 1\r\n"
@@ -193,12 +187,9 @@ void TestSettings::sectionsAndKeysAreReadExactly_data()
     QTest::newRow("unknown section right before a known one")
         << QByteArray("[Other]\r\n[Setting]\r\nTopL, 100\r\nLeftL, 7\r\n")
         << QStringList{"TopL=100", "LeftL=7"};
-    QTest::newRow("lower-case section ignored")
-        << QByteArray("[setting]\r\nTopL, 100\r\n[MeasSetting]\r\nUnit, 1\r\n")
-        << QStringList{"TopL=0", "Unit=1"};
-    QTest::newRow("lower-case key ignored")
-        << QByteArray("[Setting]\r\ntopl, 100\r\nLeftL, 200\r\n[MeasSetting]\r\nunit, 1\r\n")
-        << QStringList{"TopL=0", "LeftL=200", "Unit=0"};
+    QTest::newRow("lower-case section and key ignored")
+        << QByteArray("[setting]\r\nTopL, 100\r\n[MeasSetting]\r\nunit, 1\r\nPrecision, 1\r\n")
+        << QStringList{"TopL=0", "Unit=0", "Precision=1"};
     QTest::newRow("malformed lines")
         << QByteArray("[Setting]\r\nTopL, 100\r\nTopL\r\nLeftL,abc\r\nCOMPort, 2.6\r\n"
                       "[MeasSetting]\r\nEmissivityStr,0.90\r\nEmissivityStr\r\nPrecision, .6\r\n"
@@ -217,131 +208,48 @@ void TestSettings::sectionsAndKeysAreReadExactly_data()
         << QStringList{"TopL=100", "List=keep:0.90"};
     QTest::newRow("ends on a section name after skipped lines")
         << QByteArray("junk\r\n[Emissivity]") << QStringList{"List=keep:0.90"};
+    // Positions keep 750 twips inside the right and bottom edges; sizes have minimums.
+    QTest::newRow("positions limited to the screen")
+        << QByteArray("[Setting]\r\nLeftG,-100\r\nTopL, 99999\r\nLeftF, 99999\r\nTopM, 13650\r\n"
+                      "WidthG, 0\r\nHeightG, 3000\r\n")
+        << QStringList{"LeftG=0",    "TopL=13650",   "LeftF=18450",
+                       "TopM=13650", "WidthG=10200", "HeightG=4500"};
+    QTest::newRow("sizes limited to the screen")
+        << QByteArray("[Setting]\r\nWidthG, 5000\r\nHeightG, 0\r\n")
+        << QStringList{"WidthG=7500", "HeightG=7500"};
+    QTest::newRow("size larger than the screen")
+        << QByteArray("[Setting]\r\nWidthG, 99999\r\nHeightG, 99999\r\n")
+        << QStringList{"WidthG=19200", "HeightG=14400"};
     QTest::newRow("ports section")
         << QByteArray("[Emissivity]\r\nWater:0.98\r\n\r\n[Ports]\r\nCOM1,\r\n"
                       "COM2,/dev/ttyUSB0\r\nCOM5,/dev/null\r\n")
         << QStringList{"List=Water:0.98", "COM1=", "COM2=/dev/ttyUSB0", "COM3="};
     QTest::newRow("Windows-1252 text")
-        << QByteArray("[MeasSetting]\r\nEmissivityStr,0.95\r\n[Emissivity]\r\n"
-                      "Glas 20\xb0"
-                      "C:0.94\r\nK\xe4se:0.95\r\n")
+        << QByteArray("[Emissivity]\r\nGlas 20\260C:0.94\r\nK\344se:0.95\r\n")
         << QStringList{"List=Glas 20°C:0.94|Käse:0.95"};
-    QTest::newRow("UTF-8 text") << QByteArray("[Emissivity]\r\nGlas 20\xc2\xb0"
-                                              "C:0.94\r\nK\xc3\xa4se:0.95\r\n")
-                                << QStringList{"List=Glas 20°C:0.94|Käse:0.95"};
 }
 
 void TestSettings::sectionsAndKeysAreReadExactly()
 {
     QFETCH(QByteArray, file);
-    QFETCH(QStringList, expected);
     const QString path = m_dir.filePath(QStringLiteral("read.ini"));
     QVERIFY(writeBytes(path, file));
-
     loadSettings(path, screen);
-
-    for (const QString &pair : expected)
-        QCOMPARE(pair.section(u'=', 0, 0) + u'=' + stateOf(pair.section(u'=', 0, 0)), pair);
+    QFETCH(QStringList, expected);
+    compareState(expected);
 }
 
-void TestSettings::positionsAreLimitedToTheScreen_data()
+void TestSettings::defaultWidthIsLimitedToASmallScreen()
 {
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QSize>("screenTwips");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("value");
-    QTest::newRow("negative left") << QByteArray("LeftG,-100") << screen << "LeftG" << 0;
-    QTest::newRow("top beyond screen") << QByteArray("TopL, 99999") << screen << "TopL" << 13650;
-    QTest::newRow("left beyond screen") << QByteArray("LeftF, 99999") << screen << "LeftF" << 18450;
-    QTest::newRow("top at the margin") << QByteArray("TopM, 13650") << screen << "TopM" << 13650;
-    QTest::newRow("width 0") << QByteArray("WidthG, 0") << screen << "WidthG" << 10200;
-    QTest::newRow("width 0 small screen")
-        << QByteArray("WidthG, 0") << QSize(9000, 7000) << "WidthG" << 9000;
-    QTest::newRow("narrow width") << QByteArray("WidthG, 5000") << screen << "WidthG" << 7500;
-    QTest::newRow("wide width") << QByteArray("WidthG, 99999") << screen << "WidthG" << 19200;
-    QTest::newRow("height 3000") << QByteArray("HeightG, 3000") << screen << "HeightG" << 4500;
-    QTest::newRow("height 0") << QByteArray("HeightG, 0") << screen << "HeightG" << 7500;
-    QTest::newRow("tall height") << QByteArray("HeightG, 99999") << screen << "HeightG" << 14400;
-    QTest::newRow("default width small screen")
-        << QByteArray("TopL, 0") << QSize(9000, 7000) << "WidthG" << 9000;
+    const QString path = m_dir.filePath(QStringLiteral("small.ini"));
+    QVERIFY(writeBytes(path, "[Setting]\r\nTopL, 0\r\n"));
+    loadSettings(path, QSize(9000, 7000));
+    QCOMPARE(Settings.WidthG, 9000);
 }
 
-void TestSettings::positionsAreLimitedToTheScreen()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QSize, screenTwips);
-    QFETCH(QString, key);
-    QFETCH(int, value);
-    const QString path = m_dir.filePath(QStringLiteral("limits.ini"));
-    QVERIFY(writeBytes(path, "[Setting]\r\n" + line + "\r\n"));
-
-    loadSettings(path, screenTwips);
-
-    QCOMPARE(stateOf(key), QString::number(value));
-}
-
-void TestSettings::saveWritesTheClassicLayoutByteForByte()
-{
-    Settings.TopL = 1200;
-    Settings.LeftL = -15;
-    Settings.LeftF = 30;
-    Settings.TopM = 45;
-    Settings.LeftM = 60;
-    Settings.TopG = 75;
-    Settings.LeftG = 90;
-    Settings.comPortIndex = 2;
-    Settings.IntervalTimeCount = 0.5f;
-    Settings.IntervalTimeUnit = 1;
-    Settings.LogTimeCount = 1.5f;
-    Settings.LogTimeUnit = 3;
-    Settings.UseExcel = 1;
-    MeasSetting.Unit = 1;
-    MeasSetting.EmissivityStr = QStringLiteral("0.95");
-    MeasSetting.EmissivityList =
-        QStringList{QStringLiteral("Water:0.98"), QStringLiteral("Glass 20°C:0.94")};
-    const QString path = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    // A longer previous file must not leave a tail behind.
-    QVERIFY(writeBytes(path, QByteArray(4000, 'x')));
-
-    QVERIFY(saveSettings(path));
-
-    const QByteArray expected = "[Setting]\r\n"
-                                "TopL, 1200\r\n"
-                                "LeftL,-15\r\n"
-                                "TopF, 0\r\n"
-                                "LeftF, 30\r\n"
-                                "TopM, 45\r\n"
-                                "LeftM, 60\r\n"
-                                "TopG, 75\r\n"
-                                "LeftG, 90\r\n"
-                                "WidthG, 9600\r\n"
-                                "HeightG, 7200\r\n"
-                                "COMPort, 3\r\n"
-                                "\r\n"
-                                "[MeasSetting]\r\n"
-                                "IntervalTimeCount, .5\r\n"
-                                "IntervalTimeUnit, 1\r\n"
-                                "LogTimeCount, 1.5\r\n"
-                                "LogTimeUnit, 3\r\n"
-                                "UseExcel, 1\r\n"
-                                "Unit, 1\r\n"
-                                "Precision, 0\r\n"
-                                "EmissivityStr,0.95\r\n"
-                                "ScaleZero,-20\r\n"
-                                "ScaleFull, 500\r\n"
-                                "\r\n"
-                                "[Emissivity]\r\n"
-                                "Water:0.98\r\n"
-                                "Glass 20\xc2\xb0"
-                                "C:0.94\r\n";
-    QCOMPARE(readBytes(path), expected);
-}
-
-void TestSettings::everythingRoundTripsIncludingPorts()
+void TestSettings::portsAndTextsRoundTrip()
 {
     const QString path = m_dir.filePath(QStringLiteral("roundtrip.ini"));
-    QVERIFY(writeBytes(path, classicFile));
-    loadSettings(path, screen);
     Settings.IntervalTimeCount = 0.1f;
     MeasSetting.ScaleZero = -12.5f;
     MeasSetting.EmissivityList.clear();
@@ -350,24 +258,16 @@ void TestSettings::everythingRoundTripsIncludingPorts()
     Settings.portDevices[0] = QStringLiteral("/dev/ttyUSB0");
     Settings.portDevices[2] = QStringLiteral("/dev/serial/by-id/usb-FTDI,port0");
     const SettingsRecord savedSettings = Settings;
-    const MeasSettingRecord savedMeas = MeasSetting;
+    const QStringList savedList = MeasSetting.EmissivityList;
     QVERIFY(saveSettings(path));
 
     Settings = SettingsRecord();
     MeasSetting = MeasSettingRecord();
     loadSettings(path, screen);
 
-    QCOMPARE(Settings.TopL, savedSettings.TopL);
-    QCOMPARE(Settings.LeftG, savedSettings.LeftG);
-    QCOMPARE(Settings.WidthG, savedSettings.WidthG);
-    QCOMPARE(Settings.comPortIndex, savedSettings.comPortIndex);
     QCOMPARE(Settings.IntervalTimeCount, 0.1f);
-    QCOMPARE(Settings.LogTimeCount, savedSettings.LogTimeCount);
-    QCOMPARE(Settings.UseExcel, savedSettings.UseExcel);
     QCOMPARE(MeasSetting.ScaleZero, -12.5f);
-    QCOMPARE(MeasSetting.ScaleFull, savedMeas.ScaleFull);
-    QCOMPARE(MeasSetting.EmissivityStr, savedMeas.EmissivityStr);
-    QCOMPARE(MeasSetting.EmissivityList, savedMeas.EmissivityList);
+    QCOMPARE(MeasSetting.EmissivityList, savedList);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(Settings.portDevices[i], savedSettings.portDevices[i]);
 }
@@ -387,18 +287,6 @@ void TestSettings::failedSaveReturnsFalseAndKeepsPreviousFile()
         QSKIP("file system refuses 250-character names");
     QVERIFY(!saveSettings(longName));
     QCOMPARE(readBytes(longName), QByteArray("previous"));
-}
-
-void TestSettings::settingsFileLivesBesideTheExecutable()
-{
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QString path = settingsFilePath();
-    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("OrvanUtility.ini"));
-    if (QFileInfo(appDir).isWritable())
-        QCOMPARE(QFileInfo(path).absolutePath(), appDir);
-    else
-        QCOMPARE(QFileInfo(path).absolutePath(),
-                 QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

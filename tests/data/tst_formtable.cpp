@@ -6,11 +6,9 @@
 #include "Strings.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
@@ -49,15 +47,12 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void fewerSamplesThanRowsFillFromTheTop();
-    void scrollBarPositionPicksFirstSample_data();
-    void scrollBarPositionPicksFirstSample();
-    void liveRefreshShowsNewestSampleInLastRow();
+    void scrollBarPicksFirstSampleAndRefreshFollowsNewest();
     void channelWithoutDataShowsDashesAndEmptyRows();
     void comparatorLinesOnlyInMemoryMode_data();
     void comparatorLinesOnlyInMemoryMode();
     void statisticsAndHeaderUseChannelUnit();
     void tallerWindowShowsMoreRowsStillEndingAtNewest();
-    void closingReportsChannel();
 };
 
 void TestFormTable::initTestCase()
@@ -83,10 +78,8 @@ void TestFormTable::fewerSamplesThanRowsFillFromTheTop()
     QVERIFY(form.visibleRows() > 5);
 
     QCOMPARE(form.VScrollTable->maximum(), 1);
-    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
-    QCOMPARE(cell(form, 0, 1), QStringLiteral("26/03/01"));
-    QCOMPARE(cell(form, 0, 2), QStringLiteral("08:00:00"));
-    QCOMPARE(cell(form, 0, 3), QStringLiteral("20.0"));
+    const QStringList first{cell(form, 0, 0), cell(form, 0, 1), cell(form, 0, 2), cell(form, 0, 3)};
+    QCOMPARE(first, (QStringList{"1", "26/03/01", "08:00:00", "20.0"}));
     QCOMPARE(cell(form, 4, 0), QStringLiteral("5"));
     QCOMPARE(cell(form, 4, 2), data.getDataTime(4));
     for (int r = 5; r < form.visibleRows(); ++r)
@@ -95,40 +88,19 @@ void TestFormTable::fewerSamplesThanRowsFillFromTheTop()
     QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
 }
 
-void TestFormTable::scrollBarPositionPicksFirstSample_data()
-{
-    QTest::addColumn<bool>("atMaximum");
-    QTest::newRow("scroll bar at its maximum") << true;
-    QTest::newRow("scroll bar in the middle") << false;
-}
-
-void TestFormTable::scrollBarPositionPicksFirstSample()
-{
-    QFETCH(bool, atMaximum);
-    fillChannel(0, 500);
-    FormTable form;
-    form.show();
-    form.dispMeasData();
-    const int visible = form.visibleRows();
-    QCOMPARE(form.VScrollTable->maximum(), 500 - visible);
-    QCOMPARE(form.VScrollTable->pageStep(), visible);
-
-    const int value = atMaximum ? form.VScrollTable->maximum() : 123;
-    form.VScrollTable->setValue(value);
-    QCOMPARE(cell(form, 0, 0), QString::number(value + 1));
-    if (atMaximum)
-        QCOMPARE(cell(form, visible - 1, 0), QStringLiteral("500"));
-}
-
-void TestFormTable::liveRefreshShowsNewestSampleInLastRow()
+void TestFormTable::scrollBarPicksFirstSampleAndRefreshFollowsNewest()
 {
     ClassData &data = fillChannel(0, 500);
     FormTable form;
     form.show();
     form.dispMeasData();
-    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
-
     const int last = form.visibleRows() - 1;
+    QCOMPARE(form.VScrollTable->maximum(), 500 - last - 1);
+    QCOMPARE(form.VScrollTable->pageStep(), last + 1);
+    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
+    form.VScrollTable->setValue(123);
+    QCOMPARE(cell(form, 0, 0), QStringLiteral("124"));
+
     for (int n = 501; n <= 503; ++n) {
         QCOMPARE(data.setRealTimeData(sampleTime(n - 1), 99.5f), qint16(0));
         form.refreshTableData();
@@ -148,12 +120,9 @@ void TestFormTable::channelWithoutDataShowsDashesAndEmptyRows()
     form.dispMeasData();
 
     QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
-    QCOMPARE(form.panel.Frame1->title(), QStringLiteral("Measurement Data"));
     QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
-    QCOMPARE(form.panel.Label1[1]->text(), QStringLiteral("Min  -----"));
     QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
     QCOMPARE(form.VScrollTable->maximum(), 1);
-    QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data"));
     for (int r = 0; r < form.visibleRows(); ++r)
         QVERIFY(cell(form, r, 0).isEmpty());
 }
@@ -181,9 +150,7 @@ void TestFormTable::comparatorLinesOnlyInMemoryMode()
     QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
     QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
     if (mode == 1) {
-        QCOMPARE(panel.Label1[3]->text(), QStringLiteral("Upper"));
         QCOMPARE(panel.Text1[0]->text(), QStringLiteral("21.0"));
-        QCOMPARE(panel.Label1[4]->text(), QStringLiteral("Lower"));
         QCOMPARE(panel.Text1[1]->text(), QStringLiteral("-"));
         QCOMPARE(panel.Label1[5]->text(), QStringLiteral("Out  ") + QString::number(data.CompOut));
         QVERIFY(data.CompOut > 0);
@@ -202,7 +169,6 @@ void TestFormTable::statisticsAndHeaderUseChannelUnit()
 
     QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
     QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
-    QVERIFY(form.panel.Label1[2]->text().startsWith(QStringLiteral("Ave  ")));
     QVERIFY(form.panel.Label1[2]->text().endsWith(QStringLiteral(" °F")));
     QCOMPARE(cell(form, 5, 3), QStringLiteral("71"));
 }
@@ -225,17 +191,6 @@ void TestFormTable::tallerWindowShowsMoreRowsStillEndingAtNewest()
     QCOMPARE(form.MSFlexGrid1->rowCount(), form.visibleRows());
     QCOMPARE(form.VScrollTable->maximum(), 500 - form.visibleRows());
     QCOMPARE(cell(form, form.visibleRows() - 1, 0), QStringLiteral("500"));
-}
-
-void TestFormTable::closingReportsChannel()
-{
-    FormTable form;
-    form.setChNo(6);
-    form.show();
-    QSignalSpy spy(&form, &FormTable::closed);
-    form.close();
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toInt(), 6);
 }
 
 QTEST_MAIN(TestFormTable)

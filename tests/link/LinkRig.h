@@ -2,8 +2,10 @@
 
 #include "AppState.h"
 #include "ClassLink.h"
+#include "FakePump.h"
 #include "LinkHost.h"
 #include "Pump.h"
+#include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "SimPort.h"
 #include "Simulator.h"
@@ -12,6 +14,8 @@
 #include <QList>
 #include <QPair>
 #include <QStringList>
+
+#include <utility>
 
 // The main window as the link sees it: which dialog shows, and what was asked of it.
 class FakeLinkHost : public LinkHost
@@ -64,28 +68,23 @@ public:
 
     qint64 write(const QByteArray &data) override
     {
-        if (isOpen())
-            writes.append({Pump::instance().monotonicMs(), data});
-        const QString line = QString::fromLatin1(data);
-        if (isOpen() && line.endsWith(QLatin1String("\r\n"))) {
-            const QString command = line.chopped(2);
-            if (m_replies.contains(command)) {
-                m_extra += m_replies.take(command).toLatin1() + "\r\n";
-                overridden << command;
-                return data.size();
-            }
+        if (!isOpen())
+            return SimPort::write(data);
+        writes.append({Pump::instance().monotonicMs(), data});
+        const QString command = QString::fromLatin1(data.endsWith("\r\n") ? data.chopped(2) : data);
+        if (m_replies.contains(command)) {
+            m_extra += m_replies.take(command).toLatin1() + "\r\n";
+            overridden << command;
+            return data.size();
         }
         return SimPort::write(data);
     }
 
     QByteArray readAll() override
     {
-        QByteArray out = SimPort::readAll();
-        if (isOpen()) {
-            out += m_extra;
-            m_extra.clear();
-        }
-        return out;
+        if (!isOpen())
+            return {};
+        return SimPort::readAll() + std::exchange(m_extra, {});
     }
 
     // Simulated ms and bytes of every write while open.
@@ -97,7 +96,8 @@ private:
     QByteArray m_extra;
 };
 
-// One main window's link to a simulated instrument on COM1.
+// One main window's link to a simulated instrument on COM1, in simulated time, with every
+// message recorded.
 struct LinkRig {
     explicit LinkRig(Simulator::Type type = Simulator::LType) : sim(type)
     {
@@ -106,6 +106,15 @@ struct LinkRig {
         link.selectPort(0);
     }
 
+    // Opens the communication bracket and wakes the instrument.
+    void wake()
+    {
+        link.showCommDialog();
+        link.PowerOn();
+    }
+
+    FakePump pump;
+    ScriptedPrompter prompter;
     Simulator sim;
     TestPort port{sim};
     FakeLinkHost host;

@@ -29,31 +29,24 @@ private Q_SLOTS:
         QTest::addColumn<Links>("byId");
         QTest::addColumn<QStringList>("ports");
         QTest::addColumn<QStringList>("order");
+        // Names without a directory are in /dev.
+        auto dev = [](QStringList names) {
+            for (QString &name : names)
+                name = name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
+            return names;
+        };
         const QString ftdi = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A900-if00-port0");
         const QString prolific = QStringLiteral("/dev/serial/by-id/usb-Prolific_2303-if00-port0");
-
         QTest::newRow("on-board ports come last, numbers in order")
-            << Links{}
-            << QStringList{QStringLiteral("/dev/ttyS10"), QStringLiteral("/dev/ttyS2"),
-                           QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyUSB1"),
-                           QStringLiteral("/dev/ttyUSB0")}
-            << QStringList{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB1"),
-                           QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyS2"),
-                           QStringLiteral("/dev/ttyS10")};
+            << Links{} << dev({"ttyS10", "ttyS2", "ttyACM0", "ttyUSB1", "ttyUSB0"})
+            << dev({"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS2", "ttyS10"});
         QTest::newRow("adapters by their by-id names first, once")
-            << Links{{prolific, QStringLiteral("/dev/ttyUSB0")},
-                     {ftdi, QStringLiteral("/dev/ttyUSB1")}}
-            << QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"),
-                           QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyACM0")}
-            << QStringList{ftdi, prolific, QStringLiteral("/dev/ttyACM0"),
-                           QStringLiteral("/dev/ttyS0")};
+            << Links{{prolific, "/dev/ttyUSB0"}, {ftdi, "/dev/ttyUSB1"}}
+            << dev({"ttyS0", "ttyUSB0", "ttyUSB1", "ttyACM0"})
+            << dev({ftdi, prolific, "ttyACM0", "ttyS0"});
         QTest::newRow("other ports between ACM and on-board")
-            << Links{}
-            << QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyAMA0"),
-                           QStringLiteral("/dev/ttyACM0")}
-            << QStringList{QStringLiteral("/dev/ttyACM0"), QStringLiteral("/dev/ttyAMA0"),
-                           QStringLiteral("/dev/ttyS0")};
-        QTest::newRow("nothing present") << Links{} << QStringList{} << QStringList{};
+            << Links{} << dev({"ttyS0", "ttyAMA0", "ttyACM0"})
+            << dev({"ttyACM0", "ttyAMA0", "ttyS0"});
     }
     void portsAreOrderedStably()
     {
@@ -63,22 +56,20 @@ private Q_SLOTS:
         QCOMPARE(orderPortDevices(byId, ports), order);
     }
 
-    void settingsChoiceOverridesAutomaticDevice()
+    // A run's choice wins over the settings file's, which wins over the ports present.
+    void chosenDeviceOverridesAutomaticDevice()
     {
-        Settings.portDevices[2] = QStringLiteral("/dev/ttyUSB7");
-        QCOMPARE(portDevice(2), QStringLiteral("/dev/ttyUSB7"));
-        QCOMPARE(portMenuLabel(2), QStringLiteral("COM3 (/dev/ttyUSB7)"));
         const QStringList present = automaticPortDevices();
         QCOMPARE(portDevice(0), present.value(0));
         QCOMPARE(portDevice(9), portDevice(0));
-    }
-
-    void missingDeviceIsShownAsNone()
-    {
-        if (automaticPortDevices().size() >= 4)
-            QSKIP("this machine has four serial ports");
-        QCOMPARE(portDevice(3), QString());
-        QCOMPARE(portMenuLabel(3), QStringLiteral("COM4 (none)"));
+        Settings.portDevices[2] = QStringLiteral("/dev/ttyUSB7");
+        QCOMPARE(portMenuLabel(2), QStringLiteral("COM3 (/dev/ttyUSB7)"));
+        setPortDeviceForRun(2, QStringLiteral("/dev/pts/9"));
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/pts/9"));
+        setPortDeviceForRun(2, QString());
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/ttyUSB7"));
+        if (present.size() < 4)
+            QCOMPARE(portMenuLabel(3), QStringLiteral("COM4 (none)"));
     }
 };
 

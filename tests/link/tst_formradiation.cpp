@@ -12,38 +12,6 @@
 
 #include <memory>
 
-// The emissivity list editor, driven through its list, fields and buttons.
-class TestFormRadiation : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void opensWithEntriesAndOneBlankItem_data();
-    void opensWithEntriesAndOneBlankItem();
-    void clickingEntryFillsFieldsAndBlankEmptiesThem();
-    void addAppendsWhenNothingSelected();
-    void addInsertsBeforeSelectedEntry();
-    void addRefusesValueOutOfRange();
-    void tenthEntryTakesTheBlankAndEleventhIsRefused();
-    void deleteFromFullListBringsBlankBack();
-    void deletingOnlyEntryLeavesOneEmptyEntry();
-    void editReplacesSelectedEntryOnly();
-    void okStoresListAndRefreshesSettingsCombo();
-    void cancelChangesNothing();
-
-private:
-    QStringList items() const;
-    void open();
-    void add(const QString &name, const QString &value);
-
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<FormMeasSet> m_measSet;
-    FormRadiation *m_editor = nullptr;
-};
-
 namespace
 {
 QStringList materials(int count)
@@ -55,232 +23,179 @@ QStringList materials(int count)
 }
 } // namespace
 
-void TestFormRadiation::init()
+// The emissivity list editor, driven through its list, fields and buttons. Its OK runs end
+// to end in the settings dialog's test.
+class TestFormRadiation : public QObject
 {
-    MeasSetting = MeasSettingRecord();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-}
+    Q_OBJECT
 
-void TestFormRadiation::cleanup()
-{
-    m_measSet.reset(); // owns the editor
-    m_editor = nullptr;
-    m_prompter.reset();
-}
+private Q_SLOTS:
+    void init()
+    {
+        MeasSetting = MeasSettingRecord();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+    }
+    void cleanup()
+    {
+        m_measSet.reset(); // owns the editor
+        m_prompter.reset();
+    }
 
-void TestFormRadiation::open()
-{
-    m_measSet = std::make_unique<FormMeasSet>();
-    m_editor = new FormRadiation(m_measSet.get());
-    m_editor->show();
-}
-
-QStringList TestFormRadiation::items() const
-{
-    QStringList out;
-    for (int i = 0; i < m_editor->List1->count(); ++i)
-        out.append(m_editor->List1->item(i)->text());
-    return out;
-}
-
-void TestFormRadiation::add(const QString &name, const QString &value)
-{
-    m_editor->TextRName->setText(name);
-    m_editor->TextRNum->setText(value);
-    QTest::mouseClick(m_editor->Command3, Qt::LeftButton);
-}
-
-void TestFormRadiation::opensWithEntriesAndOneBlankItem_data()
-{
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<int>("items");
-    QTest::addColumn<int>("lastIndex");
-    QTest::newRow("empty list shows one empty entry") << 0 << 2 << 0;
-    QTest::newRow("one") << 1 << 2 << 0;
-    QTest::newRow("nine") << 9 << 10 << 8;
-    QTest::newRow("ten: no blank") << 10 << 10 << 9;
-}
-
-void TestFormRadiation::opensWithEntriesAndOneBlankItem()
-{
-    QFETCH(int, entries);
-    MeasSetting.EmissivityList = materials(entries);
-    open();
-    QTEST(m_editor->List1->count(), "items");
-    QTEST(m_editor->lastIndex(), "lastIndex");
-    QCOMPARE(m_editor->windowTitle(), QStringLiteral("Edit the Emissivity List"));
-    QCOMPARE(m_editor->Command3->text(), QStringLiteral("Add"));
-}
-
-void TestFormRadiation::clickingEntryFillsFieldsAndBlankEmptiesThem()
-{
-    MeasSetting.EmissivityList = QStringList{QStringLiteral("Steel:0.8")};
-    open();
-    m_editor->List1->setCurrentRow(0);
-    QCOMPARE(m_editor->TextRName->text(), QStringLiteral("Steel"));
-    QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("0.80"));
-    m_editor->List1->setCurrentRow(1);
-    QCOMPARE(m_editor->TextRName->text(), QString());
-    QCOMPARE(m_editor->TextRNum->text(), QString());
-}
-
-void TestFormRadiation::addAppendsWhenNothingSelected()
-{
-    MeasSetting.EmissivityList = materials(2);
-    open();
     // Focus makes the first row current but selects nothing.
-    QApplication::setActiveWindow(m_editor);
-    m_editor->List1->setFocus();
-    QCOMPARE(m_editor->TextRName->text(), QString());
-    add(QStringLiteral("Brick"), QStringLiteral("0.9"));
+    void addAppendsWhenNothingSelected()
+    {
+        open(2);
+        QApplication::setActiveWindow(m_editor);
+        m_editor->List1->setFocus();
+        QCOMPARE(fields(), QStringLiteral(":"));
+        add(QStringLiteral("Brick"), QStringLiteral("0.9"));
+        QCOMPARE(items(), (QStringList{"M0:0.50", "M1:0.51", "Brick:0.90", ""}));
+        QCOMPARE(m_editor->lastIndex(), 2);
+        QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("0.90"));
+        // Adding again keeps the place before the blank.
+        add(QStringLiteral("Glass"), QStringLiteral("0.94"));
+        QCOMPARE(items().mid(3), (QStringList{"Glass:0.94", ""}));
+    }
 
-    QCOMPARE(items(), (QStringList{QStringLiteral("M0:0.50"), QStringLiteral("M1:0.51"),
-                                   QStringLiteral("Brick:0.90"), QString()}));
-    QCOMPARE(m_editor->lastIndex(), 2);
-    QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("0.90"));
-    // Adding again keeps the place before the blank.
-    add(QStringLiteral("Glass"), QStringLiteral("0.94"));
-    QCOMPARE(items().at(3), QStringLiteral("Glass:0.94"));
-    QCOMPARE(items().at(4), QString());
-}
+    void addInsertsBeforeSelectedEntry()
+    {
+        open(2);
+        select(1);
+        add(QStringLiteral("Brick"), QStringLiteral("0.9"));
+        QCOMPARE(items(), (QStringList{"M0:0.50", "Brick:0.90", "M1:0.51", ""}));
+        QVERIFY(m_prompter->shown().isEmpty());
+    }
 
-void TestFormRadiation::addInsertsBeforeSelectedEntry()
-{
-    MeasSetting.EmissivityList = materials(2);
-    open();
-    m_editor->List1->setCurrentRow(1);
-    add(QStringLiteral("Brick"), QStringLiteral("0.9"));
+    // An empty list opens with one empty entry and the blank.
+    void addRefusesValueOutOfRange()
+    {
+        open(0);
+        add(QStringLiteral("Ice"), QStringLiteral("1.5"));
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{QStringLiteral("Value is out of range.\r0.10~1.00")});
+        QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("1.00"));
+        QCOMPARE(items(), (QStringList{"", ""}));
+    }
 
-    QCOMPARE(items(), (QStringList{QStringLiteral("M0:0.50"), QStringLiteral("Brick:0.90"),
-                                   QStringLiteral("M1:0.51"), QString()}));
-    QVERIFY(m_prompter->shown().isEmpty());
-}
+    void tenthEntryTakesTheBlankAndEleventhIsRefused()
+    {
+        open(9);
+        add(QStringLiteral("Tenth"), QStringLiteral("0.3"));
+        QCOMPARE(items(), materials(9) << QStringLiteral("Tenth:0.30"));
+        QCOMPARE(m_editor->lastIndex(), 9);
+        QVERIFY(m_prompter->shown().isEmpty());
 
-void TestFormRadiation::addRefusesValueOutOfRange()
-{
-    open();
-    const QStringList before = items();
-    add(QStringLiteral("Ice"), QStringLiteral("1.5"));
+        select(0);
+        add(QStringLiteral("Eleventh"), QStringLiteral("0.4"));
+        QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Cannot add more than 10.")});
+        QCOMPARE(items(), materials(9) << QStringLiteral("Tenth:0.30"));
+        click(m_editor->Command1);
+        QCOMPARE(MeasSetting.EmissivityList.size(), 10);
+    }
 
-    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Value is out of range.\r0.10~1.00")});
-    QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("1.00"));
-    QCOMPARE(items(), before);
-}
+    // Selecting an item fills the fields from it (a blank item empties them); after a delete
+    // the selection moves to the next item.
+    void deleteFromFullListBringsBlankBack()
+    {
+        open(10);
+        select(9);
+        click(m_editor->Command4);
+        QCOMPARE(items(), materials(9) << QString());
+        QCOMPARE(m_editor->lastIndex(), 8);
+        QCOMPARE(m_editor->List1->currentRow(), 9);
+        QCOMPARE(fields(), QStringLiteral(":"));
 
-void TestFormRadiation::tenthEntryTakesTheBlankAndEleventhIsRefused()
-{
-    MeasSetting.EmissivityList = materials(9);
-    open();
-    add(QStringLiteral("Tenth"), QStringLiteral("0.3"));
-    QCOMPARE(m_editor->List1->count(), 10);
-    QCOMPARE(items().last(), QStringLiteral("Tenth:0.30"));
-    QCOMPARE(m_editor->lastIndex(), 9);
-    QVERIFY(m_prompter->shown().isEmpty());
+        select(0);
+        QCOMPARE(fields(), QStringLiteral("M0:0.50"));
+        click(m_editor->Command4);
+        QCOMPARE(items(), materials(9).mid(1) << QString());
+        QCOMPARE(fields(), QStringLiteral("M1:0.51"));
+        QCOMPARE(m_editor->lastIndex(), 7);
+    }
 
-    m_editor->List1->setCurrentRow(0);
-    add(QStringLiteral("Eleventh"), QStringLiteral("0.4"));
-    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Cannot add more than 10.")});
-    QCOMPARE(m_editor->List1->count(), 10);
-    QVERIFY(!items().contains(QStringLiteral("Eleventh:0.40")));
+    // The list keeps one entry; the blank place cannot be deleted.
+    void deletingOnlyEntryLeavesOneEmptyEntry()
+    {
+        open(1);
+        select(0);
+        click(m_editor->Command4);
+        QCOMPARE(items(), (QStringList{"", ""}));
+        QCOMPARE(m_editor->lastIndex(), 0);
+        select(1);
+        click(m_editor->Command4);
+        QCOMPARE(m_editor->List1->count(), 2);
+        click(m_editor->Command1);
+        QCOMPARE(MeasSetting.EmissivityList, QStringList{QString()});
+    }
 
-    QTest::mouseClick(m_editor->Command1, Qt::LeftButton);
-    QCOMPARE(MeasSetting.EmissivityList.size(), 10);
-}
+    void editReplacesSelectedEntryOnly()
+    {
+        open(2);
+        select(1);
+        edit(QStringLiteral("Oxide"), QStringLiteral("0.875"));
+        QCOMPARE(items(), (QStringList{"M0:0.50", "Oxide:0.88", ""}));
 
-void TestFormRadiation::deleteFromFullListBringsBlankBack()
-{
-    MeasSetting.EmissivityList = materials(10);
-    open();
-    m_editor->List1->setCurrentRow(9);
-    QTest::mouseClick(m_editor->Command4, Qt::LeftButton);
+        // The blank place cannot be edited into an entry.
+        select(2);
+        edit(QStringLiteral("Ghost"), QStringLiteral("0.5"));
+        QCOMPARE(items().at(2), QString());
 
-    QCOMPARE(m_editor->List1->count(), 10);
-    QCOMPARE(items().last(), QString());
-    QCOMPARE(m_editor->lastIndex(), 8);
-    // The selection moved to the blank, so the fields are empty.
-    QCOMPARE(m_editor->List1->currentRow(), 9);
-    QCOMPARE(m_editor->TextRName->text(), QString());
+        // An out-of-range value leaves the entry as it was.
+        select(0);
+        edit(QStringLiteral("M0"), QStringLiteral("0"));
+        QCOMPARE(items().at(0), QStringLiteral("M0:0.50"));
+        QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("0.10"));
+        QCOMPARE(m_prompter->shown().size(), 1);
+    }
 
-    m_editor->List1->setCurrentRow(0);
-    QTest::mouseClick(m_editor->Command4, Qt::LeftButton);
-    QCOMPARE(items().first(), QStringLiteral("M1:0.51"));
-    QCOMPARE(m_editor->TextRName->text(), QStringLiteral("M1"));
-    QCOMPARE(m_editor->List1->count(), 9);
-    QCOMPARE(m_editor->lastIndex(), 7);
-}
+    void cancelChangesNothing()
+    {
+        open(3);
+        select(0);
+        click(m_editor->Command4);
+        add(QStringLiteral("Brick"), QStringLiteral("0.9"));
+        click(m_editor->Command2);
+        QCOMPARE(MeasSetting.EmissivityList, materials(3));
+        QCOMPARE(m_measSet->ComboEmissivity->count(), 3);
+        QCOMPARE(m_editor->result(), int(QDialog::Rejected));
+    }
 
-void TestFormRadiation::deletingOnlyEntryLeavesOneEmptyEntry()
-{
-    MeasSetting.EmissivityList = QStringList{QStringLiteral("Steel:0.80")};
-    open();
-    m_editor->List1->setCurrentRow(0);
-    QTest::mouseClick(m_editor->Command4, Qt::LeftButton);
-    QCOMPARE(items(), (QStringList{QString(), QString()}));
-    QCOMPARE(m_editor->lastIndex(), 0);
+private:
+    void open(int entries = -1)
+    {
+        if (entries >= 0)
+            MeasSetting.EmissivityList = materials(entries);
+        m_measSet = std::make_unique<FormMeasSet>();
+        m_editor = new FormRadiation(m_measSet.get());
+        m_editor->show();
+    }
+    QStringList items() const
+    {
+        QStringList out;
+        for (int i = 0; i < m_editor->List1->count(); ++i)
+            out.append(m_editor->List1->item(i)->text());
+        return out;
+    }
+    QString fields() const
+    {
+        return m_editor->TextRName->text() + ':' + m_editor->TextRNum->text();
+    }
+    void select(int row) { m_editor->List1->setCurrentRow(row); }
+    void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Fills the fields and presses Add (Command3) or Edit (Command5).
+    void enter(QPushButton *button, const QString &name, const QString &value)
+    {
+        m_editor->TextRName->setText(name);
+        m_editor->TextRNum->setText(value);
+        click(button);
+    }
+    void add(const QString &name, const QString &value) { enter(m_editor->Command3, name, value); }
+    void edit(const QString &name, const QString &value) { enter(m_editor->Command5, name, value); }
 
-    // Deleting the blank place does nothing.
-    m_editor->List1->setCurrentRow(1);
-    QTest::mouseClick(m_editor->Command4, Qt::LeftButton);
-    QCOMPARE(m_editor->List1->count(), 2);
-
-    QTest::mouseClick(m_editor->Command1, Qt::LeftButton);
-    QCOMPARE(MeasSetting.EmissivityList, QStringList{QString()});
-}
-
-void TestFormRadiation::editReplacesSelectedEntryOnly()
-{
-    MeasSetting.EmissivityList = materials(2);
-    open();
-    m_editor->List1->setCurrentRow(1);
-    m_editor->TextRName->setText(QStringLiteral("Oxide"));
-    m_editor->TextRNum->setText(QStringLiteral("0.875"));
-    QTest::mouseClick(m_editor->Command5, Qt::LeftButton);
-    QCOMPARE(items().at(1), QStringLiteral("Oxide:0.88"));
-    QCOMPARE(m_editor->List1->count(), 3);
-
-    // The blank place cannot be edited into an entry.
-    m_editor->List1->setCurrentRow(2);
-    m_editor->TextRName->setText(QStringLiteral("Ghost"));
-    m_editor->TextRNum->setText(QStringLiteral("0.5"));
-    QTest::mouseClick(m_editor->Command5, Qt::LeftButton);
-    QCOMPARE(items().at(2), QString());
-
-    // An out-of-range value leaves the entry as it was.
-    m_editor->List1->setCurrentRow(0);
-    m_editor->TextRNum->setText(QStringLiteral("0"));
-    QTest::mouseClick(m_editor->Command5, Qt::LeftButton);
-    QCOMPARE(items().at(0), QStringLiteral("M0:0.50"));
-    QCOMPARE(m_editor->TextRNum->text(), QStringLiteral("0.10"));
-    QCOMPARE(m_prompter->shown().size(), 1);
-}
-
-void TestFormRadiation::okStoresListAndRefreshesSettingsCombo()
-{
-    MeasSetting.EmissivityList = materials(1);
-    open();
-    add(QStringLiteral("Brick"), QStringLiteral("0.9"));
-    QTest::mouseClick(m_editor->Command1, Qt::LeftButton);
-
-    const QStringList expected{QStringLiteral("M0:0.50"), QStringLiteral("Brick:0.90")};
-    QCOMPARE(MeasSetting.EmissivityList, expected);
-    QCOMPARE(m_measSet->ComboEmissivity->count(), 2);
-    QCOMPARE(m_measSet->ComboEmissivity->itemText(1), QStringLiteral("Brick:0.90"));
-    QCOMPARE(m_editor->result(), int(QDialog::Accepted));
-}
-
-void TestFormRadiation::cancelChangesNothing()
-{
-    MeasSetting.EmissivityList = materials(3);
-    open();
-    m_editor->List1->setCurrentRow(0);
-    QTest::mouseClick(m_editor->Command4, Qt::LeftButton);
-    add(QStringLiteral("Brick"), QStringLiteral("0.9"));
-    QTest::mouseClick(m_editor->Command2, Qt::LeftButton);
-
-    QCOMPARE(MeasSetting.EmissivityList, materials(3));
-    QCOMPARE(m_measSet->ComboEmissivity->count(), 3);
-    QCOMPARE(m_editor->result(), int(QDialog::Rejected));
-}
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<FormMeasSet> m_measSet;
+    FormRadiation *m_editor = nullptr;
+};
 
 QTEST_MAIN(TestFormRadiation)
 #include "tst_formradiation.moc"

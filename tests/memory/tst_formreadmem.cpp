@@ -83,8 +83,6 @@ void TestFormReadMem::cleanup()
 
 void TestFormReadMem::confirmConnectionAcceptsTheFieldType()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Orvan Utility [Read Memory Data]"));
-    QCOMPARE(m_window->memFileName, QStringLiteral("Untitled1.csv"));
     m_window->MenuSetItem[4]->trigger();
     QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Connection is right")});
 

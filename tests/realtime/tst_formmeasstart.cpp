@@ -31,12 +31,9 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void outOfRangeFieldIsCorrectedAndReportedOnce_data();
-    void outOfRangeFieldIsCorrectedAndReportedOnce();
-    void okStoresSettingsAndRunTiming_data();
-    void okStoresSettingsAndRunTiming();
-    void cancelInAnyFormChangesNothing_data();
-    void cancelInAnyFormChangesNothing();
+    void okCorrectsOutOfRangeFieldsThenStoresRunTiming_data();
+    void okCorrectsOutOfRangeFieldsThenStoresRunTiming();
+    void cancelChangesNothing();
     void timerAndContinuousSwitchTheLoggingControls();
     void timerDurationReplacesLoggingFieldsOnOk();
     void timerOkChecksDatesAndKeepsStopWithinCapacity_data();
@@ -47,6 +44,8 @@ private:
     // Runs show1() and each step's action once its dialog is the active modal one; a dialog
     // still up after the last step is cancelled and counted in m_leftOpen.
     int show1With(const QList<Step> &steps);
+    // Interval, its unit, logging time and its unit into the fields.
+    void typeTimes(const QStringList &typed);
     static void setFields(FormTimerSet *timer, int group, const QStringList &texts);
     static QStringList fieldTexts(const FormTimerSet *timer, int group);
 
@@ -97,6 +96,14 @@ int TestFormMeasStart::show1With(const QList<Step> &steps)
     return result;
 }
 
+void TestFormMeasStart::typeTimes(const QStringList &typed)
+{
+    m_form->TextInterval->setText(typed[0]);
+    m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
+    m_form->TextLogTime->setText(typed[2]);
+    m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
+}
+
 void TestFormMeasStart::setFields(FormTimerSet *timer, int group, const QStringList &texts)
 {
     QLineEdit *const fields[6] = {timer->Textyy[group], timer->Textmm[group], timer->Textdd[group],
@@ -112,49 +119,53 @@ QStringList TestFormMeasStart::fieldTexts(const FormTimerSet *timer, int group)
             timer->Textnn[group]->text(), timer->Textss[group]->text()};
 }
 
-void TestFormMeasStart::outOfRangeFieldIsCorrectedAndReportedOnce_data()
+void TestFormMeasStart::okCorrectsOutOfRangeFieldsThenStoresRunTiming_data()
 {
     QTest::addColumn<QStringList>("typed"); // interval, its unit, logging time, its unit
     QTest::addColumn<QStringList>("shown"); // interval, logging time
     QTest::addColumn<QString>("message");   // empty: accepted at once
+    QTest::addColumn<double>("logTime");    // days; NaN: not checked
     const QString interval = QStringLiteral("Interval time setting is out of range.\r");
     const QString logging = QStringLiteral("Logging time setting is out of range.\r");
+    const double any = qQNaN();
     auto row = [](const char *name, const QStringList &typed, const QStringList &shown,
-                  const QString &message) { QTest::newRow(name) << typed << shown << message; };
-    row("0.5 s", {"0.5", "0", "1", "0"}, {" 1", " 1"}, interval + " 1 ~ 3600");
+                  const QString &message,
+                  double logTime) { QTest::newRow(name) << typed << shown << message << logTime; };
+    row("0.5 s", {"0.5", "0", "1", "0"}, {" 1", " 1"}, interval + " 1 ~ 3600", any);
     // The minute range starts at the 0.1 the field keeps.
-    row("0.05 min", {"0.05", "1", "1", "0"}, {" .1", " 1"}, interval + " 0.1 ~ 60");
-    row("5000 s", {"5000", "0", "1", "0"}, {" 3600", " 1"}, interval + " 1 ~ 3600");
-    row("90 min", {"90", "1", "1", "0"}, {" 60", " 1"}, interval + " 0.1 ~ 60");
-    row("2.5 s rounds to even", {"2.5", "0", "1", "0"}, {" 2", " 1"}, interval + " 1 ~ 3600");
-    row("interval not a number", {"abc", "0", "1", "0"}, {" 1", " 1"}, interval + " 1 ~ 3600");
-    row("1.5 min is kept", {"1.5", "1", "1", "0"}, {" 1.5", " 1"}, "");
-    row("1 s interval, seconds", {"1", "0", "40000", "2"}, {" 1", " 31999"},
-        logging + " 0 ~ 31999");
-    row("1 s interval, minutes", {"1", "0", "600", "3"}, {" 1", " 533.31"},
-        logging + " 0 ~ 533.31");
+    row("0.05 min", {"0.05", "1", "1", "0"}, {" .1", " 1"}, interval + " 0.1 ~ 60", any);
+    row("5000 s", {"5000", "0", "1", "0"}, {" 3600", " 1"}, interval + " 1 ~ 3600", any);
+    row("2.5 s rounds to even", {"2.5", "0", "1", "0"}, {" 2", " 1"}, interval + " 1 ~ 3600", any);
+    row("1.5 min is kept", {"1.5", "1", "1", "0"}, {" 1.5", " 1"}, "", any);
+    row("1 s interval, seconds", {"1", "0", "40000", "2"}, {" 1", " 31999"}, logging + " 0 ~ 31999",
+        31999 * oneSecond);
+    row("1 s interval, minutes", {"1", "0", "600", "3"}, {" 1", " 533.31"}, logging + " 0 ~ 533.31",
+        any);
     // 31999 x 78 s is 41598.7 min exactly, which the cut to hundredths must not lose.
     row("78 s interval, minutes", {"78", "0", "50000", "3"}, {" 78", " 41598.7"},
-        logging + " 0 ~ 41598.70");
+        logging + " 0 ~ 41598.70", any);
     row("10 s interval, seconds", {"10", "0", "200000", "2"}, {" 10", " 99999"},
-        logging + " 0 ~ 99999");
-    row("times 32000", {"1", "0", "32000", "1"}, {" 1", " 32000"}, "");
-    row("times 32001", {"1", "0", "32001", "1"}, {" 1", " 32000"}, logging + " 0 ~ 32000");
-    row("negative logging", {"1", "0", "-5", "2"}, {" 1", " 0"}, logging + " 0 ~ 31999");
-    row("continuous has no limit", {"1", "0", "1E+07", "0"}, {" 1", " 1E+07"}, "");
+        logging + " 0 ~ 99999", 99999 * oneSecond);
+    // Times count the first sample: 100 samples span 99 intervals.
+    row("times 100", {"10", "0", "100", "1"}, {" 10", " 100"}, "", 990 * oneSecond);
+    row("times 32000", {"1", "0", "32000", "1"}, {" 1", " 32000"}, "", any);
+    row("times 32001", {"1", "0", "32001", "1"}, {" 1", " 32000"}, logging + " 0 ~ 32000", any);
+    row("days", {"60", "0", "1.5", "5"}, {" 60", " 1.5"}, "", 129600 * oneSecond);
+    row("continuous has no limit", {"1", "0", "1E+07", "0"}, {" 1", " 1E+07"}, "", -1.0);
 }
 
-void TestFormMeasStart::outOfRangeFieldIsCorrectedAndReportedOnce()
+void TestFormMeasStart::okCorrectsOutOfRangeFieldsThenStoresRunTiming()
 {
     QFETCH(QStringList, typed);
     QFETCH(QStringList, shown);
     QFETCH(QString, message);
+    QFETCH(double, logTime);
+    MeasTime.timerStart = true;
+    QSignalSpy applied(m_form.get(), &FormMeasStart::applied);
     bool stayedOpen = false;
     const int result = show1With({{m_form.get(), [&] {
-                                       m_form->TextInterval->setText(typed[0]);
-                                       m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
-                                       m_form->TextLogTime->setText(typed[2]);
-                                       m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
+                                       typeTimes(typed);
+                                       m_form->CheckEXCEL->setChecked(true);
                                        m_form->Command1->click();
                                        stayedOpen = m_form->isVisible();
                                        // The corrected values pass as they stand.
@@ -162,67 +173,25 @@ void TestFormMeasStart::outOfRangeFieldIsCorrectedAndReportedOnce()
                                            m_form->Command1->click();
                                    }}});
     QCOMPARE(result, 0);
+    QCOMPARE(applied.count(), 1);
     QCOMPARE(stayedOpen, !message.isEmpty());
     QCOMPARE((QStringList{m_form->TextInterval->text(), m_form->TextLogTime->text()}), shown);
     QCOMPARE(m_prompter->texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(Settings.IntervalTimeCount, shown[0].trimmed().toFloat());
-}
-
-void TestFormMeasStart::okStoresSettingsAndRunTiming_data()
-{
-    QTest::addColumn<QStringList>("typed"); // interval, its unit, logging time, its unit
-    QTest::addColumn<bool>("excel");
-    QTest::addColumn<double>("intervalSeconds");
-    QTest::addColumn<double>("logTime"); // days
-    QTest::newRow("times count the first sample")
-        << QStringList{"10", "0", "100", "1"} << true << 10.0 << 990 * oneSecond;
-    QTest::newRow("minutes") << QStringList{"0.5", "1", "30", "3"} << false << 30.0
-                             << 1800 * oneSecond;
-    QTest::newRow("days") << QStringList{"60", "0", "1.5", "5"} << true << 60.0
-                          << 129600 * oneSecond;
-    QTest::newRow("continuous") << QStringList{"1", "0", "7", "0"} << false << 1.0 << -1.0;
-}
-
-void TestFormMeasStart::okStoresSettingsAndRunTiming()
-{
-    QFETCH(QStringList, typed);
-    QFETCH(bool, excel);
-    QFETCH(double, intervalSeconds);
-    QFETCH(double, logTime);
-    MeasTime.timerStart = true;
-    QSignalSpy applied(m_form.get(), &FormMeasStart::applied);
-    const int result = show1With({{m_form.get(), [&] {
-                                       m_form->TextInterval->setText(typed[0]);
-                                       m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
-                                       m_form->TextLogTime->setText(typed[2]);
-                                       m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
-                                       m_form->CheckEXCEL->setChecked(excel);
-                                       m_form->Command1->click();
-                                   }}});
-    QCOMPARE(result, 0);
-    QCOMPARE(applied.count(), 1);
-    QCOMPARE(m_form->excelLogging(), excel);
     const QList<float> stored{Settings.IntervalTimeCount, float(Settings.IntervalTimeUnit),
                               Settings.LogTimeCount, float(Settings.LogTimeUnit),
                               float(Settings.UseExcel)};
-    QCOMPARE(stored, (QList<float>{typed[0].toFloat(), typed[1].toFloat(), typed[2].toFloat(),
-                                   typed[3].toFloat(), excel ? 1.0f : 0.0f}));
-    QCOMPARE(MeasTime.interval, intervalSeconds * oneSecond);
-    QCOMPARE(MeasTime.logTime, logTime);
+    QCOMPARE(stored, (QList<float>{shown[0].trimmed().toFloat(), typed[1].toFloat(),
+                                   shown[1].trimmed().toFloat(), typed[3].toFloat(), 1.0f}));
+    QVERIFY(m_form->excelLogging());
     QVERIFY(!MeasTime.timerStart);
+    const double intervalSeconds = shown[0].toDouble() * (typed[1] == QLatin1String("1") ? 60 : 1);
+    QCOMPARE(MeasTime.interval, intervalSeconds * oneSecond);
+    if (!qIsNaN(logTime))
+        QCOMPARE(MeasTime.logTime, logTime);
 }
 
-void TestFormMeasStart::cancelInAnyFormChangesNothing_data()
+void TestFormMeasStart::cancelChangesNothing()
 {
-    QTest::addColumn<int>("how");
-    QTest::newRow("Cancel button") << 0;
-    QTest::newRow("Escape") << 1;
-    QTest::newRow("window frame") << 2;
-}
-
-void TestFormMeasStart::cancelInAnyFormChangesNothing()
-{
-    QFETCH(int, how);
     Settings.IntervalTimeCount = 5.0f;
     Settings.LogTimeCount = 20.0f;
     Settings.LogTimeUnit = 3;
@@ -240,12 +209,7 @@ void TestFormMeasStart::cancelInAnyFormChangesNothing()
                                        m_form->TextInterval->setText(QStringLiteral("9"));
                                        m_form->ComboLogTimeUnit->setCurrentIndex(1);
                                        m_form->CheckEXCEL->setChecked(true);
-                                       if (how == 0)
-                                           m_form->Command2->click();
-                                       else if (how == 1)
-                                           QTest::keyClick(m_form.get(), Qt::Key_Escape);
-                                       else
-                                           m_form->close();
+                                       m_form->Command2->click();
                                    }}});
     QCOMPARE(result, 1);
     QCOMPARE(m_leftOpen, 0);
