@@ -89,6 +89,8 @@ int clockSecond(int hour, int minute, int second)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(RunPlan)
+
 // The measurement engine end to end: the channel list window, its dialogs and the simulated
 // instrument, on a fake clock.
 class TestMeasurement : public QObject
@@ -98,20 +100,18 @@ class TestMeasurement : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void hourAtTenSecondsStoresSamplesOnWholeSeconds();
+    void runStoresSamplesOnWholeSecondsAndEndsOnTime_data();
+    void runStoresSamplesOnWholeSecondsAndEndsOnTime();
     void readingSlowerThanIntervalGivesOneSamplePerReading();
     void timerStartSleepsUntilFifteenSecondsBefore();
-    void timerStartTenSecondsAheadSkipsTheSleep();
-    void timerStopEndsAfterTheStopSecond();
-    void timesStoresExactlyThatMany();
     void stopDuringTimerWaitKeepsTheOldData();
     void stopAfterSamplesKeepsThem();
     void runWithoutSampleLeavesChannelEmpty();
     void statusRepliesStoreCodes_data();
     void statusRepliesStoreCodes();
     void fullDataSetIsReportedOnce();
-    void otherUnitIsRefused();
-    void fieldTypeIsRefused();
+    void refusedInstrumentStartsNothing_data();
+    void refusedInstrumentStartsNothing();
     void changedSettingsAreSentFirst();
     void monitorShowsReadingsAndStoresNothing();
     void closingIsRefusedDuringRun();
@@ -237,26 +237,66 @@ QList<double> TestMeasurement::sampleTimes(int ch) const
     return times;
 }
 
-void TestMeasurement::hourAtTenSecondsStoresSamplesOnWholeSeconds()
+void TestMeasurement::runStoresSamplesOnWholeSecondsAndEndsOnTime_data()
 {
+    QTest::addColumn<RunPlan>("plan");
+    QTest::addColumn<int>("samples");
+    QTest::addColumn<int>("spacing");
+    // Second of the day of the first sample; -1: whenever the handshake ends.
+    QTest::addColumn<int>("firstSecond");
+    // "off" lines sent in the whole run; 1 means only at its end.
+    QTest::addColumn<int>("offs");
+
+    RunPlan hour;
+    hour.interval = QStringLiteral("10");
+    hour.logUnit = 4; // 1 Hour
+    QTest::newRow("one hour at 10 s") << hour << 361 << 10 << -1 << 1;
+    RunPlan times;
+    times.interval = QStringLiteral("2");
+    times.logTime = QStringLiteral("5");
+    times.logUnit = 1; // Times
+    QTest::newRow("Times 5 at 2 s") << times << 5 << 2 << -1 << 1;
+    RunPlan soon;
+    soon.timerStart = qMakePair(0, 10);
+    soon.timerDuration = qMakePair(QStringLiteral("2"), 1);
+    QTest::newRow("timer start 10 s ahead, no sleep")
+        << soon << 2 << 1 << clockSecond(10, 0, 10) << 1;
+    RunPlan later;
+    later.timerStart = qMakePair(1, 0);
+    later.timerDuration = qMakePair(QStringLiteral("3"), 1);
+    QTest::newRow("timer start a minute ahead") << later << 3 << 1 << clockSecond(10, 1, 0) << 2;
+    RunPlan stop;
+    stop.timerStart = qMakePair(0, 10);
+    stop.timerStop = qMakePair(0, 30);
+    QTest::newRow("timer stop includes the stop second")
+        << stop << 21 << 1 << clockSecond(10, 0, 10) << 1;
+}
+
+void TestMeasurement::runStoresSamplesOnWholeSecondsAndEndsOnTime()
+{
+    QFETCH(RunPlan, plan);
+    QFETCH(int, samples);
+    QFETCH(int, spacing);
+    QFETCH(int, firstSecond);
     m_pump->setStep(50);
-    RunPlan plan;
-    plan.interval = QStringLiteral("10");
-    plan.logUnit = 4; // Hour
     runMeasurement(2, plan);
 
-    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Now, start Real Time Measurement.\r"
-                                                             "Connection OK?")});
     const QList<double> times = sampleTimes(2);
-    QCOMPARE(times.size(), 361);
+    QCOMPARE(times.size(), samples);
     for (int i = 1; i < times.size(); ++i)
-        QCOMPARE(std::llround((times[i] - times[0]) * 86400.0), qint64(10 * i));
+        QCOMPARE(std::llround((times[i] - times[0]) * 86400.0), qint64(spacing) * i);
+    if (firstSecond >= 0)
+        QCOMPARE(secondOfDay(times[0]), firstSecond);
+    int offs = 0;
+    for (const auto &entry : m_traffic)
+        offs += entry.second == QLatin1String("off");
+    QTEST(offs, "offs");
+
     const ClassData &data = *channelData[2];
-    QCOMPARE(data.getDataX(360), 3600);
     QCOMPARE(data.Changed, qint16(1));
     QCOMPARE(data.ChNo, qint16(2));
     QCOMPARE(m_main->curCH, qint16(2));
-    QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QStringLiteral("361"));
+    QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QString::number(samples));
     QVERIFY(m_main->table(2) && m_main->table(2)->isVisible());
     QVERIFY(m_main->MenuFileItem[2]->isEnabled());
     QVERIFY(!m_sim->awake());
@@ -311,52 +351,6 @@ void TestMeasurement::timerStartSleepsUntilFifteenSecondsBefore()
     QVERIFY(offMs >= 0 && offMs < 15000);
     QVERIFY2(wakeMs >= 45000 && wakeMs < 47000, qPrintable(QString::number(wakeMs)));
     QCOMPARE(presentTimes, QStringList{QStringLiteral("Present time : 26/03/01 10:00:30")});
-
-    const QList<double> times = sampleTimes(0);
-    QCOMPARE(times.size(), 3);
-    QCOMPARE(secondOfDay(times[0]), clockSecond(10, 1, 0));
-    QCOMPARE(secondOfDay(times[2]), clockSecond(10, 1, 2));
-}
-
-void TestMeasurement::timerStartTenSecondsAheadSkipsTheSleep()
-{
-    RunPlan plan;
-    plan.timerStart = qMakePair(0, 10);
-    plan.timerDuration = qMakePair(QStringLiteral("2"), 1);
-    runMeasurement(0, plan);
-
-    int offs = 0;
-    for (const auto &entry : m_traffic)
-        offs += entry.second == QLatin1String("off");
-    QCOMPARE(offs, 1); // only at the end
-    const QList<double> times = sampleTimes(0);
-    QCOMPARE(times.size(), 2);
-    QCOMPARE(secondOfDay(times[0]), clockSecond(10, 0, 10));
-}
-
-void TestMeasurement::timerStopEndsAfterTheStopSecond()
-{
-    RunPlan plan;
-    plan.timerStart = qMakePair(0, 10);
-    plan.timerStop = qMakePair(0, 30);
-    runMeasurement(0, plan);
-
-    const QList<double> times = sampleTimes(0);
-    QCOMPARE(times.size(), 21);
-    QCOMPARE(secondOfDay(times.first()), clockSecond(10, 0, 10));
-    QCOMPARE(secondOfDay(times.last()), clockSecond(10, 0, 30));
-}
-
-void TestMeasurement::timesStoresExactlyThatMany()
-{
-    RunPlan plan;
-    plan.interval = QStringLiteral("2");
-    plan.logTime = QStringLiteral("5");
-    plan.logUnit = 1;
-    runMeasurement(0, plan);
-    const QList<double> times = sampleTimes(0);
-    QCOMPARE(times.size(), 5);
-    QCOMPARE(std::llround((times[4] - times[0]) * 86400.0), qint64(8));
 }
 
 void TestMeasurement::stopDuringTimerWaitKeepsTheOldData()
@@ -460,28 +454,35 @@ void TestMeasurement::fullDataSetIsReportedOnce()
     QVERIFY(!m_main->measuring);
 }
 
-void TestMeasurement::otherUnitIsRefused()
+void TestMeasurement::refusedInstrumentStartsNothing_data()
 {
+    QTest::addColumn<bool>("fieldType");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("other unit than the channel list")
+        << false
+        << QStringLiteral("Unit is different.\nThe measurement or loading is not possible.");
+    QTest::newRow("field type") << true
+                                << QStringLiteral("This Model cannot use Real Time Measurement "
+                                                  "mode.\nPlease use Read Memory Data mode.");
+}
+
+void TestMeasurement::refusedInstrumentStartsNothing()
+{
+    QFETCH(bool, fieldType);
     m_main->listUnit = 0;
     Simulator::InstrumentSettings settings;
     settings.unit = 1;
+    if (fieldType) {
+        m_sim->setType(Simulator::FType);
+        m_main->listUnit = 1;
+    }
     m_sim->setSettings(settings);
     runMeasurement(0, RunPlan());
-    QCOMPARE(m_prompter->lastText(),
-             QStringLiteral("Unit is different.\nThe measurement or loading is not possible."));
+    QFETCH(QString, message);
+    QCOMPARE(m_prompter->texts().mid(1), QStringList{message});
     QVERIFY(!channelData[0]);
     QVERIFY(!m_main->monitorWindow()->isVisible());
     QVERIFY(!m_sim->awake());
-}
-
-void TestMeasurement::fieldTypeIsRefused()
-{
-    m_sim->setType(Simulator::FType);
-    runMeasurement(0, RunPlan());
-    QCOMPARE(m_prompter->texts().mid(1),
-             QStringList{QStringLiteral("This Model cannot use Real Time Measurement mode.\n"
-                                        "Please use Read Memory Data mode.")});
-    QVERIFY(!channelData[0]);
 }
 
 void TestMeasurement::changedSettingsAreSentFirst()
