@@ -116,6 +116,9 @@ public:
     void resetHeader();
     // Highest index the per-sample arrays hold (100 for a new set).
     int upperBound() const { return static_cast<int>(m_value.size()) - 1; }
+    // Raw views of indices 0..upperBound(), for loops over thousands of samples (drawing).
+    const qint32 *elapsedArray() const { return m_elapsed.data(); }
+    const float *valueArray() const { return m_value.data(); }
 
     // The channel data file. Messages go through the prompter; progress may be null. A save
     // replaces the file only when it succeeds. Neither touches FileName, Untitled or Changed.

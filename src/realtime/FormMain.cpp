@@ -5,6 +5,7 @@
 #include "ClassLink.h"
 #include "FormAbout.h"
 #include "FormDialog.h"
+#include "FormGraph.h"
 #include "FormHelp.h"
 #include "FormMeasSet.h"
 #include "FormMeasStart.h"
@@ -93,6 +94,7 @@ void FormMain::buildMenus()
     connect(MenuSetItem[5], &QAction::triggered, this, &FormMain::confirmConnection);
 
     MenuGraphItem[0] = add(MenuTop[4], 1170);
+    connect(MenuGraphItem[0], &QAction::triggered, this, &FormMain::showGraph);
     for (int i = 0; i < 8; ++i) {
         MenuDataItem[i] = add(MenuTop[5], 1180 + i);
         connect(MenuDataItem[i], &QAction::triggered, this, [this, i] { showTable(i); });
@@ -251,6 +253,19 @@ void FormMain::sendSettings()
     dispMeasSetting();
 }
 
+void FormMain::showGraph()
+{
+    if (!m_graphForm) {
+        m_graphForm = new FormGraph(this);
+        setGraphView(m_graphForm);
+        if (measuring)
+            m_graphForm->setMeasuringCh(curCH);
+    }
+    m_graphForm->show();
+    m_graphForm->raise();
+    m_graphForm->activateWindow();
+}
+
 void FormMain::showHelp(int command)
 {
     FormHelp::showHelp(this, loadString(5500), command);
@@ -278,6 +293,13 @@ void FormMain::closeEvent(QCloseEvent *event)
     }
     link().closePort();
     closeMonitorWindow();
+    if (m_graphForm) {
+        setGraphView(nullptr);
+        m_graphForm->closePermitted = true;
+        m_graphForm->close();
+        delete m_graphForm;
+        m_graphForm = nullptr;
+    }
     Settings.TopL = topTwips();
     Settings.LeftL = leftTwips();
     saveSettingsFile();

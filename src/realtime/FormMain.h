@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class ClassData;
+class FormGraph;
 class FormMeasSet;
 class FormMeasStart;
 class FormMon;
@@ -57,6 +58,9 @@ public:
     void refreshChannel(int ch);
     void showTable(int ch);
     FormTable *table(int ch) const { return tables[ch]; }
+    // Opens the graph window, created on first use with every channel that holds data.
+    void showGraph();
+    FormGraph *graph() const { return m_graphForm; }
 
     // Measurement engine: the monitor and logged runs, each a polling loop on the one thread.
     void MoniterStart();
@@ -156,6 +160,7 @@ private:
     FormTable *tables[8] = {};
     QPointer<FormMon> m_mon;
     FormMeasStart *m_measStart = nullptr;
+    FormGraph *m_graphForm = nullptr;
     GraphView m_noGraph;
     SheetLog m_noSheet;
     GraphView *m_graph = &m_noGraph;

@@ -272,6 +272,7 @@ void FormMain::refreshChannel(int ch)
 {
     if (tables[ch] && tables[ch]->isVisible())
         tables[ch]->dispMeasData();
+    m_graph->initGraphCh(ch);
     dispCHRow(ch);
 }
 

@@ -321,6 +321,7 @@ void FormMain::endMeasurement()
     closeMonitorWindow();
     m_sheet->release();
     measuring = false;
+    m_graph->setMeasuringCh(-1);
     if (checkMeasDataExist(curCH) && channelData[curCH]->DataNo < 1)
         channelData[curCH].reset();
     if (checkMeasDataExist(curCH))
@@ -341,6 +342,7 @@ void FormMain::prepareMeasurement()
     data->StopDateTime = now;
     channelData[curCH] = std::move(data);
     showTable(curCH);
+    m_graph->setMeasuringCh(curCH);
     m_graph->initGraphCh(curCH);
     if (excelLogging)
         m_sheet->openExcelLog(*channelData[curCH]);

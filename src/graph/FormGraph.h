@@ -1,0 +1,100 @@
+#pragma once
+
+#include "GraphPlot.h"
+#include "GraphView.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QScrollBar;
+
+// The plot surface with its axis labels around it: the picture of GraphPlot at `plotRect`,
+// temperature labels to the left, time labels below.
+class GraphCanvas : public QWidget
+{
+    Q_OBJECT
+public:
+    // Room around the plot for the labels, in pixels.
+    static constexpr int marginLeft = 45;
+    static constexpr int marginTop = 20;
+    static constexpr int marginRight = 35;
+    static constexpr int marginBottom = 30;
+
+    explicit GraphCanvas(GraphPlot &plot, QWidget *parent = nullptr);
+    QRect plotRect() const;
+
+Q_SIGNALS:
+    void contextMenuAt(const QPoint &globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    GraphPlot &m_plot;
+};
+
+// The graph window: the eight channels against elapsed time, with the span, zoom and range
+// commands, scroll bars in both directions and a legend. Closing it only hides it.
+class FormGraph : public QMainWindow, public GraphView, private GraphListener
+{
+    Q_OBJECT
+public:
+    explicit FormGraph(QWidget *parent = nullptr);
+    ~FormGraph() override;
+
+    GraphPlot &plot() { return m_plot; }
+    GraphCanvas *gamen = nullptr;
+
+    // GraphView
+    void initGraphCh(int ch) override;
+    void setMeasuringCh(int ch) override;
+    void Refresh2(qint32 newestX) override;
+
+    // Lets the next close request unload the window instead of hiding it.
+    bool closePermitted = false;
+    // Writes the window's place and size into the settings record, in twips.
+    void storeGeometry();
+
+    QMenu *MenuTop[3] = {};
+    QAction *MenuFileItem[4] = {};
+    QAction *MenuEditItem[1] = {};
+    QAction *MenuGraphItem[9] = {};
+    QAction *MenuGraphTimeItem0[2] = {};
+    QAction *MenuGraphTimeItem[17] = {};
+    QAction *MenuGraphYItem0[2] = {};
+    QAction *MenuGraphYItem[10] = {};
+    QMenu *MenuMulItem = nullptr;
+    QAction *MenuMulTimeItem[4] = {};
+    QAction *MenuMulYItem[4] = {};
+    QAction *MenuMulSelect = nullptr;
+    QAction *MenuMulBack = nullptr;
+    QScrollBar *HScrollGraph = nullptr;
+    QScrollBar *VScrollGraph = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QWidget *PictureLine[8] = {};
+    QLabel *LabelLine[8] = {};
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void buildMenus();
+    void buildControls();
+    void Combo1_Click(int index);
+
+    // GraphListener
+    void plotChanged(const QRect &pixels) override;
+    void timeLabelsChanged() override;
+    void yLabelsChanged() override;
+    void scrollBarsChanged() override;
+    void menuChecksChanged() override;
+    void legendChanged() override;
+
+    GraphPlot m_plot;
+};
