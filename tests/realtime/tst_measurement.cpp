@@ -7,6 +7,7 @@
 #include "FormMain.h"
 #include "FormMeasStart.h"
 #include "FormMon.h"
+#include "FormGraph.h"
 #include "FormTable.h"
 #include "FormTimerSet.h"
 #include "MeasTime.h"
@@ -115,6 +116,7 @@ private Q_SLOTS:
     void changedSettingsAreSentFirst();
     void monitorShowsReadingsAndStoresNothing();
     void closingIsRefusedDuringRun();
+    void graphFollowsTheRunToItsNewestSample();
 
 private:
     // Starts a logged run into channel `ch` with `plan`, answering the dialogs as a user would.
@@ -532,6 +534,36 @@ void TestMeasurement::closingIsRefusedDuringRun()
     QVERIFY(!closed);
     QVERIFY(m_prompter->texts().contains(QStringLiteral("Cannot stop during measurement.")));
     QVERIFY(m_main->isVisible());
+}
+
+void TestMeasurement::graphFollowsTheRunToItsNewestSample()
+{
+    m_main->MenuGraphItem[0]->trigger();
+    FormGraph *graph = m_main->graph();
+    QVERIFY(graph && graph->isVisible());
+    graph->MenuGraphTimeItem[0]->trigger(); // 1Sec: the plot shows a few seconds only
+    RunPlan plan;
+    plan.logTime = QStringLiteral("30");
+    plan.logUnit = 2; // Sec
+    runMeasurement(0, plan);
+
+    const ClassData &data = *channelData[0];
+    GraphPlot &plot = graph->plot();
+    const int newest = data.getDataX(data.StopNo);
+    QCOMPARE(newest, 30);
+    const int x = plot.fTimeAxis(newest);
+    QVERIFY2(x <= plot.plotWidth() - 1 && x > plot.plotWidth() - 61, qPrintable(QString::number(x)));
+    QCOMPARE(plot.image().pixel(x, plot.fYAxis(data.getDataY(data.StopNo))), qRgb(0, 0, 0));
+    const QImage followed = plot.image();
+    plot.refreshPlot();
+    QCOMPARE(followed, plot.image());
+
+    // The close box only hides the window; the next Graph command shows the same one.
+    graph->close();
+    QVERIFY(!graph->isVisible());
+    m_main->MenuGraphItem[0]->trigger();
+    QCOMPARE(m_main->graph(), graph);
+    QVERIFY(graph->isVisible());
 }
 
 QTEST_MAIN(TestMeasurement)

@@ -1,0 +1,158 @@
+#include "AppState.h"
+#include "ClassData.h"
+#include "DateTime.h"
+#include "FormGraph.h"
+#include "Settings.h"
+#include "Strings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+
+// The graph window's controls against its view: menus, check marks, scroll bars, legend,
+// context menu and the place it keeps in the settings.
+class TestFormGraph : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void menusCheckTheScaleShown();
+    void scrollBarsMirrorTheViewAndMoveIt();
+    void rightClickOffersZoomsAndZoomBack();
+    void legendAndGeometryFollowTheWindow();
+
+private:
+    std::unique_ptr<FormGraph> m_graph;
+};
+
+void TestFormGraph::initTestCase()
+{
+    setLanguage();
+    initLanguage();
+    twipsPerPixelX = 15;
+    twipsPerPixelY = 15;
+}
+
+void TestFormGraph::init()
+{
+    Settings = SettingsRecord();
+    MeasSetting = MeasSettingRecord();
+    auto data = std::make_unique<ClassData>();
+    const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0));
+    for (int i = 0; i < 3600; ++i)
+        data->storeSample(i, start + i / secondsPerDay, 25.0f + float(std::sin(i / 100.0)), i);
+    data->DataNo = 3600;
+    data->setTimeData();
+    channelData[2] = std::move(data);
+    m_graph = std::make_unique<FormGraph>();
+    m_graph->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_graph.get()));
+}
+
+void TestFormGraph::cleanup()
+{
+    m_graph.reset();
+    for (auto &data : channelData)
+        data.reset();
+}
+
+void TestFormGraph::menusCheckTheScaleShown()
+{
+    GraphPlot &plot = m_graph->plot();
+    m_graph->MenuGraphTimeItem[8]->trigger(); // 1Hour
+    QVERIFY(m_graph->MenuGraphTimeItem[8]->isChecked());
+    QVERIFY(!m_graph->MenuGraphTimeItem[4]->isChecked());
+    m_graph->MenuMulTimeItem[2]->trigger(); // 400%
+    QVERIFY(m_graph->MenuMulTimeItem[2]->isChecked());
+    QVERIFY(!m_graph->MenuMulTimeItem[0]->isChecked());
+    QCOMPARE(plot.timeScale, 4.0f * 60.0f / 3600.0f);
+
+    m_graph->MenuGraphYItem[4]->trigger(); // 10 degrees
+    QCOMPARE(m_graph->MenuGraphYItem[4]->text(), QStringLiteral("10°C"));
+    // Auto Ranging sets a scale that is no menu value.
+    m_graph->MenuGraphItem[0]->trigger();
+    QVERIFY(!m_graph->MenuGraphTimeItem[8]->isChecked());
+    QVERIFY(!m_graph->MenuGraphYItem[4]->isChecked());
+    QVERIFY(m_graph->MenuMulTimeItem[0]->isChecked());
+
+    m_graph->MenuGraphYItem[9]->trigger(); // "F"
+    QVERIFY(m_graph->MenuGraphYItem[9]->isChecked());
+    QCOMPARE(plot.yUnitCaption(), QStringLiteral("[°F]"));
+    m_graph->MenuGraphItem[5]->trigger(); // Grid
+    QVERIFY(!plot.gridOn);
+    QVERIFY(!m_graph->MenuGraphItem[5]->isChecked());
+}
+
+void TestFormGraph::scrollBarsMirrorTheViewAndMoveIt()
+{
+    GraphPlot &plot = m_graph->plot();
+    m_graph->MenuGraphTimeItem[4]->trigger(); // 1Min: the hour spans several widths
+    QScrollBar *bar = m_graph->HScrollGraph;
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->maximum(), plot.hScroll.max);
+    QCOMPARE(bar->pageStep(), plot.hScroll.largeChange);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QVERIFY(plot.timeOrigin > 0);
+    QCOMPARE(bar->value(), plot.hScroll.value);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(plot.timeOrigin, plot.timeMax);
+
+    m_graph->MenuGraphYItem[0]->trigger(); // 0.1 degree: the range spans many heights
+    QScrollBar *vBar = m_graph->VScrollGraph;
+    QVERIFY(vBar->isVisible());
+    const float bottom = plot.yBottom;
+    vBar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QVERIFY(plot.yBottom > bottom);
+    QCOMPARE(vBar->value(), plot.vScroll.value);
+}
+
+void TestFormGraph::rightClickOffersZoomsAndZoomBack()
+{
+    GraphPlot &plot = m_graph->plot();
+    const float before = plot.timeScale;
+    QMenu *shown = nullptr;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (m_graph->MenuMulItem->isVisible() && !shown) {
+            shown = m_graph->MenuMulItem;
+            m_graph->MenuMulTimeItem[1]->trigger(); // 200%
+            shown->close();
+        }
+    });
+    poll.start(5);
+    QTest::mouseClick(m_graph->gamen, Qt::RightButton, {}, m_graph->gamen->plotRect().center());
+    QTRY_VERIFY(shown);
+    QCOMPARE(plot.timeScale, 2.0f * before);
+    m_graph->MenuMulBack->trigger();
+    QCOMPARE(plot.timeScale, before);
+}
+
+void TestFormGraph::legendAndGeometryFollowTheWindow()
+{
+    QVERIFY(m_graph->PictureLine[2]->isVisible());
+    QVERIFY(!m_graph->PictureLine[0]->isVisible());
+    QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(255, 0, 0));
+    channelData[2].reset();
+    m_graph->initGraphCh(2);
+    QVERIFY(!m_graph->PictureLine[2]->isVisible());
+
+    m_graph->resize(700, 500);
+    m_graph->close();
+    QVERIFY(!m_graph->isVisible());
+    QCOMPARE(Settings.WidthG, 9600); // hiding keeps the window and writes nothing
+    m_graph->closePermitted = true;
+    m_graph->close();
+    QCOMPARE(Settings.WidthG, 700 * 15);
+    QCOMPARE(Settings.HeightG, 500 * 15);
+}
+
+QTEST_MAIN(TestFormGraph)
+#include "tst_formgraph.moc"
