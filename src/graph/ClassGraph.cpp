@@ -117,11 +117,10 @@ QRect ClassGraph::drawData(QPainter &painter, const ClassData &data, qint32 t0, 
     const QColor color = QColor::fromRgb(waveColor);
     painter.setPen(QPen(color, 0));
     painter.drawLines(lines.constData(), int(lines.size()));
-    if (!dots.isEmpty()) {
-        painter.setPen(QPen(color, 5, Qt::SolidLine, Qt::SquareCap));
-        painter.drawPoints(dots.constData(), int(dots.size()));
-        painter.setPen(QPen(color, 0));
-    }
+    // A dot is a 5 x 5 square on whole pixels, so that a dot cut by a strip's edge and the
+    // rest of it drawn with the next strip make the same square.
+    for (const QPoint &dot : dots)
+        painter.fillRect(QRect(dot.x() - 2, dot.y() - 2, 5, 5), color);
     const int margin = dots.isEmpty() ? 1 : 4;
     return QRect(QPoint(minX, minY), QPoint(maxX, maxY)).adjusted(-margin, -margin, margin, margin);
 }

@@ -125,6 +125,7 @@ void FormGraph::buildMenus()
     // Cursors, the selection rectangle and the navigation dialogs come with the cursors.
     for (int i : {1, 6, 7, 8})
         MenuGraphItem[i]->setEnabled(false);
+    cursor->setEnabled(false);
     connect(MenuGraphItem[0], &QAction::triggered, this, [this] { m_plot.autoRange(); });
     connect(MenuGraphItem[4], &QAction::triggered, this, [this] { m_plot.zoomBack(); });
     connect(MenuGraphItem[5], &QAction::triggered, this, [this] { m_plot.MenuGraphGrid_Click(); });

@@ -193,12 +193,12 @@ void GraphPlot::applyScale(qint32 t, float y)
 
 void GraphPlot::Refresh2(qint32 t)
 {
-    // The newest sample stands on the plot's last column, the right end of viewEnd.
+    // The newest sample stands on the plot's last column, the right end of viewEnd. After a
+    // scroll the new segment still reaches back into the kept picture, which never held it:
+    // the append draws it whole.
     if (double(timeScale) * t >= m_width)
         drawData(std::max(0, t - qint32((m_width - 1) / double(timeScale))), Scroll);
-    else
-        drawData(t, Append);
-    m_appendFrom = t;
+    drawData(t, Append);
     calcTimeMax();
 }
 
@@ -759,7 +759,8 @@ void GraphPlot::drawData(qint32 t, int mode)
             left = m_width - strip;
         else
             right = strip - 1;
-        t0 = qint32(std::floor(left / double(timeScale) + t));
+        // Samples just left of the strip have dots reaching into it.
+        t0 = qint32(std::floor((left - 3) / double(timeScale) + t));
         t1 = qint32(std::ceil((right + 1) / double(timeScale) + t));
     } else {
         m_scrollRemainder = 0.0;

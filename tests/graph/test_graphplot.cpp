@@ -114,6 +114,7 @@ private Q_SLOTS:
     void bottomIsLimitedByUnit();
     void timeBarEndsAndArrowSteps();
 
+    void followKeepsNewestSampleOnLastColumn_data();
     void followKeepsNewestSampleOnLastColumn();
     void scrollDrawsWhatAFullRedrawDraws_data();
     void scrollDrawsWhatAFullRedrawDraws();
@@ -316,26 +317,42 @@ void TestGraphPlot::timeBarEndsAndArrowSteps()
     QCOMPARE(plot.timeOrigin, 20);
 }
 
+void TestGraphPlot::followKeepsNewestSampleOnLastColumn_data()
+{
+    QTest::addColumn<int>("span");
+    QTest::addColumn<int>("samples");
+    QTest::addColumn<qint32>("origin");
+    QTest::newRow("1 px/s, one-pixel scrolls") << -1 << 1001 << 1000 - 600;
+    QTest::newRow("1Sec, 60-pixel scrolls") << 0 << 40 << 39 - 10;
+}
+
 void TestGraphPlot::followKeepsNewestSampleOnLastColumn()
 {
+    QFETCH(int, span);
+    QFETCH(int, samples);
     channelData[0] = std::make_unique<ClassData>();
     GraphPlot plot;
     openPlot(plot);
+    if (span >= 0)
+        plot.MenuGraphTimeItem_Click(span);
+    plot.MenuGraphYItem_Click(4); // 10 degrees: the wave fills the plot
+    plot.moveWave0(0, 0.0f);
     plot.setMeasuringChannel(0);
     ClassData &data = *channelData[0];
-    for (int i = 0; i <= 1000; ++i) {
+    for (int i = 0; i < samples; ++i) {
         QCOMPARE(data.setRealTimeData(runStart + i / secondsPerDay,
-                                      25.0f + 20.0f * float(std::sin(i / 50.0))),
+                                      25.0f + 20.0f * float(std::sin(i / 5.0))),
                  qint16(0));
         if (i == 0)
             plot.initGraphCh(0);
         plot.Refresh2(data.getDataX(data.StopNo));
     }
-    QCOMPARE(plot.timeOrigin, 1000 - 600);
-    QCOMPARE(plot.fTimeAxis(1000), 600);
-    QVERIFY(inked(plot.image(), 600, plot.fYAxis(data.getDataY(1000))));
+    QTEST(plot.timeOrigin, "origin");
+    const int last = samples - 1;
+    QVERIFY(plot.fTimeAxis(last) <= 600 && plot.fTimeAxis(last) > 600 - 60);
+    QVERIFY(inked(plot.image(), plot.fTimeAxis(last), plot.fYAxis(data.getDataY(last))));
 
-    // Appends and one-pixel scrolls together draw what one full redraw draws.
+    // Appends and scrolls together draw what one full redraw draws.
     QImage followed = plot.image();
     plot.refreshPlot();
     QCOMPARE(differingPixels(followed, plot.image()), 0);
