@@ -94,8 +94,11 @@ double nsPerCall(const std::function<void()> &step)
     return best;
 }
 
-QString ms(double ns)
+// Milliseconds, or microseconds for figures too small to read in milliseconds.
+QString durationText(double ns)
 {
+    if (ns < 1e5)
+        return QString::number(ns / 1e3, 'f', 2) + QStringLiteral(" us");
     return QString::number(ns / 1e6, 'f', 3) + QStringLiteral(" ms");
 }
 
@@ -276,12 +279,12 @@ void BenchGraph::cleanupTestCase()
     qInfo("Summary (best of five 20 ms batches per case):");
     if (has("fullRedraw/8 x 32000")) {
         const double big = ns("fullRedraw/8 x 32000");
-        qInfo("  full redraw 8 x 32000: %s (target at most 5 ms): %s", qPrintable(ms(big)),
-              verdict(big <= 5e6));
+        qInfo("  full redraw 8 x 32000: %s (target at most 5 ms): %s",
+              qPrintable(durationText(big)), verdict(big <= 5e6));
         if (has("fullRedraw/8 x 1000")) {
             const double small = ns("fullRedraw/8 x 1000");
             qInfo("  full redraw 8 x 1000: %s; 32000 / 1000 = %.2f (target at most 1.5): %s",
-                  qPrintable(ms(small)), big / small, verdict(big / small <= 1.5));
+                  qPrintable(durationText(small)), big / small, verdict(big / small <= 1.5));
         }
     }
     if (has("liveAppend/at 100 samples") && has("liveAppend/at 32000 samples")) {
@@ -290,7 +293,7 @@ void BenchGraph::cleanupTestCase()
         const double ratio = std::max(early, late) / std::min(early, late);
         qInfo("  Refresh2 append at 100: %s, at 32000: %s; ratio %.2f (target at most 1.20, "
               "each well under 1 ms): %s",
-              qPrintable(ms(early)), qPrintable(ms(late)), ratio,
+              qPrintable(durationText(early)), qPrintable(durationText(late)), ratio,
               verdict(ratio <= 1.2 && std::max(early, late) < 1e6));
     }
     for (const char *view : {"1 min/div", "10 min/div"}) {
@@ -302,7 +305,7 @@ void BenchGraph::cleanupTestCase()
         const double full = m_ns.value(redrawKey);
         qInfo("  %s, 8 x 32000: scroll %s, full redraw %s; scroll / redraw = %.2f "
               "(target under 0.33): %s",
-              view, qPrintable(ms(step)), qPrintable(ms(full)), step / full,
+              view, qPrintable(durationText(step)), qPrintable(durationText(full)), step / full,
               verdict(step * 3.0 < full));
     }
 }

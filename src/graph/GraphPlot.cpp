@@ -282,8 +282,8 @@ void GraphPlot::setWaveEnabled(int ch, bool on)
 
 QRgb GraphPlot::defaultColor(int ch)
 {
-    static const QRgb colours[8] = {qRgb(0, 0, 0),     qRgb(0, 0, 255),   qRgb(255, 0, 0),
-                                    qRgb(0, 255, 0),   qRgb(255, 128, 0), qRgb(0, 128, 0),
+    static const QRgb colours[8] = {qRgb(0, 0, 0),     qRgb(0, 0, 255),    qRgb(255, 0, 0),
+                                    qRgb(0, 255, 0),   qRgb(255, 128, 0),  qRgb(0, 128, 0),
                                     qRgb(128, 0, 128), qRgb(128, 128, 128)};
     return ch >= 0 && ch < 8 ? colours[ch] : qRgb(0, 0, 0);
 }
@@ -509,8 +509,7 @@ void GraphPlot::zoomBack()
     if (slot < 0)
         slot = 1;
     const ScaleRecord r = m_ring[slot];
-    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale,
-             r.yZoomIndex);
+    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale, r.yZoomIndex);
 }
 
 int GraphPlot::addMemScale()
@@ -527,8 +526,7 @@ void GraphPlot::restoreMemScale(int slot)
     if (slot < 0 || slot > 4)
         return;
     const ScaleRecord r = m_memScales[slot];
-    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale,
-             r.yZoomIndex);
+    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale, r.yZoomIndex);
 }
 
 // Scroll bars
@@ -622,8 +620,8 @@ void GraphPlot::setupYScroll()
     if (!vScroll.visible)
         yBottom = yLowLimit;
     else
-        vScroll.value = tempScrollValueFor(vScroll, yScale, m_height, yLowLimit, yHighLimit,
-                                           yBottom);
+        vScroll.value =
+            tempScrollValueFor(vScroll, yScale, m_height, yLowLimit, yHighLimit, yBottom);
     notifyScroll();
 }
 

@@ -449,8 +449,7 @@ void TestGraphPlot::farOffSampleIsLimitedToMinus300()
 
 void TestGraphPlot::segmentWhollyBelowPlotIsNotDrawn()
 {
-    const QImage image =
-        drawTrace(*makeChannel({0, 50, 100}, {-500.0f, -600.0f, -700.0f}), 1.0);
+    const QImage image = drawTrace(*makeChannel({0, 50, 100}, {-500.0f, -600.0f, -700.0f}), 1.0);
     QImage blank(image.size(), image.format());
     blank.fill(Qt::white);
     QCOMPARE(differingPixels(image, blank), 0);
