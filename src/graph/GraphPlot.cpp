@@ -494,6 +494,11 @@ ScaleRecord GraphPlot::currentScale() const
     return record;
 }
 
+void GraphPlot::restoreScale(const ScaleRecord &r)
+{
+    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale, r.yZoomIndex);
+}
+
 void GraphPlot::pushScale()
 {
     m_ring[m_ringIndex] = currentScale();
@@ -508,8 +513,7 @@ void GraphPlot::zoomBack()
     int slot = m_ringIndex - 1;
     if (slot < 0)
         slot = 1;
-    const ScaleRecord r = m_ring[slot];
-    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale, r.yZoomIndex);
+    restoreScale(m_ring[slot]);
 }
 
 int GraphPlot::addMemScale()
@@ -525,8 +529,7 @@ void GraphPlot::restoreMemScale(int slot)
 {
     if (slot < 0 || slot > 4)
         return;
-    const ScaleRecord r = m_memScales[slot];
-    setWave2(r.timeOrigin, r.yBottom, r.timeBaseScale, r.timeZoomIndex, r.yBaseScale, r.yZoomIndex);
+    restoreScale(m_memScales[slot]);
 }
 
 // Scroll bars
@@ -585,6 +588,13 @@ void GraphPlot::scrollTimeTo(qint32 t)
         drawData(t, Scroll);
 }
 
+qint32 GraphPlot::snapToPixel(qint32 t) const
+{
+    if (t >= 1 && std::abs(double(t) - timeOrigin) * timeScale < 32000.0)
+        t = infTimeAxis(fTimeAxis(t));
+    return t < 1 ? 0 : t;
+}
+
 void GraphPlot::HScrollGraph_Change(int value)
 {
     if (!graphEventsOn)
@@ -594,11 +604,7 @@ void GraphPlot::HScrollGraph_Change(int value)
     qint32 t = getHscrollValueMove(1, backwards);
     setTimeScrollValue(t);
     m_hLastChangeValue = hScroll.value;
-    if (t >= 1 && std::abs(double(t) - timeOrigin) * timeScale < 32000.0)
-        t = infTimeAxis(fTimeAxis(t));
-    if (t < 1)
-        t = 0;
-    scrollTimeTo(t);
+    scrollTimeTo(snapToPixel(t));
 }
 
 void GraphPlot::HScrollGraph_Scroll(int value)
@@ -607,11 +613,7 @@ void GraphPlot::HScrollGraph_Scroll(int value)
         return;
     hScroll.value = value;
     qint32 t = getHscrollValueMove(0, false);
-    if (t >= 1 && std::abs(double(t) - timeOrigin) * timeScale < 32000.0)
-        t = infTimeAxis(fTimeAxis(t));
-    if (t < 1)
-        t = 0;
-    scrollTimeTo(t);
+    scrollTimeTo(snapToPixel(t));
 }
 
 void GraphPlot::setupYScroll()

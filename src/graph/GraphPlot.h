@@ -191,6 +191,10 @@ public:
 
 private:
     void notifyScroll();
+    // Restores a stored scale without recording it for Zoom Back.
+    void restoreScale(const ScaleRecord &record);
+    // The time whose pixel column is nearest to t, so that the picture moves by whole pixels.
+    qint32 snapToPixel(qint32 t) const;
     // Widens low..high by channel ch's extremes over viewStart..viewEnd; false when it has
     // no valid sample there.
     bool channelRange(int ch, float &low, float &high);
