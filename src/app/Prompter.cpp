@@ -22,6 +22,7 @@ public:
     {
         return {};
     }
+    bool chooseColor(quint32 &) override { return false; }
 };
 } // namespace
 

@@ -25,6 +25,10 @@ public:
     virtual QString saveFileName(const QString &title, const QString &filter,
                                  const QString &defaultPattern, const QString &proposedPath) = 0;
 
+    // The platform's colour picker starting at `rgb` (0xRRGGBB). True with the picked colour in
+    // `rgb`; false, `rgb` unchanged, when the user cancelled.
+    virtual bool chooseColor(quint32 &rgb) = 0;
+
     static Prompter &instance();
     // Installs the prompter used from now on (not owned).
     static void setInstance(Prompter *prompter);

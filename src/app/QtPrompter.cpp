@@ -3,6 +3,7 @@
 #include "Strings.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -128,4 +129,13 @@ QString QtPrompter::saveFileName(const QString &title, const QString &filter,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+bool QtPrompter::chooseColor(quint32 &rgb)
+{
+    const QColor picked = QColorDialog::getColor(QColor::fromRgb(QRgb(rgb)), dialogParent());
+    if (!picked.isValid())
+        return false;
+    rgb = picked.rgb() & 0xffffff;
+    return true;
 }

@@ -11,6 +11,7 @@ public:
                          const QString &defaultPattern) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &defaultPattern,
                          const QString &proposedPath) override;
+    bool chooseColor(quint32 &rgb) override;
 
     // "label|patterns|label|patterns" as Qt's "label (patterns);;..." filter list.
     static QStringList qtFilters(const QString &filter);

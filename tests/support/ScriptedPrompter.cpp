@@ -44,6 +44,18 @@ QString ScriptedPrompter::saveFileName(const QString &title, const QString &filt
     return openFileName(title, filter, QString());
 }
 
+bool ScriptedPrompter::chooseColor(quint32 &rgb)
+{
+    ++m_colorDialogs;
+    if (m_colors.isEmpty() || m_colors.first() < 0) {
+        if (!m_colors.isEmpty())
+            m_colors.removeFirst();
+        return false;
+    }
+    rgb = quint32(m_colors.takeFirst());
+    return true;
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList out;

@@ -26,11 +26,15 @@ public:
                          const QString &defaultPattern) override;
     QString saveFileName(const QString &title, const QString &filter, const QString &defaultPattern,
                          const QString &proposedPath) override;
+    // Takes the next queued colour; none queued cancels the picker.
+    bool chooseColor(quint32 &rgb) override;
 
     // Queues the answer to the next question (a message box with more than an OK button).
     void answer(Answer a) { m_answers.append(a); }
     // Queues the path for the next file dialog; an empty path cancels it.
     void answerFile(const QString &path) { m_files.append(path); }
+    // Queues the colour the next colour picker returns; -1 cancels it.
+    void answerColor(qint64 rgb) { m_colors.append(rgb); }
     // Runs inside the next message() before it returns (for example to press Stop).
     void onNextMessage(std::function<void()> action) { m_onMessage = std::move(action); }
 
@@ -42,16 +46,19 @@ public:
     QStringList fileDialogFilters() const { return m_fileFilters; }
     QStringList proposedPaths() const { return m_proposed; }
     int unexpected() const { return m_unexpected; }
-    int pendingAnswers() const { return m_answers.size() + m_files.size(); }
+    int pendingAnswers() const { return m_answers.size() + m_files.size() + m_colors.size(); }
+    int colorDialogs() const { return m_colorDialogs; }
     void clear();
 
 private:
     QList<Shown> m_shown;
     QList<Answer> m_answers;
     QStringList m_files;
+    QList<qint64> m_colors;
     QStringList m_fileTitles;
     QStringList m_fileFilters;
     QStringList m_proposed;
     std::function<void()> m_onMessage;
     int m_unexpected = 0;
+    int m_colorDialogs = 0;
 };
