@@ -22,7 +22,6 @@ public:
     {
         return {};
     }
-    bool chooseColor(quint32 &) override { return false; }
 };
 } // namespace
 

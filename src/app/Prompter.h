@@ -26,8 +26,12 @@ public:
                                  const QString &defaultPattern, const QString &proposedPath) = 0;
 
     // The platform's colour picker starting at `rgb` (0xRRGGBB). True with the picked colour in
-    // `rgb`; false, `rgb` unchanged, when the user cancelled.
-    virtual bool chooseColor(quint32 &rgb) = 0;
+    // `rgb`; false, `rgb` unchanged, when the user cancelled (and where there is no picker).
+    virtual bool chooseColor(quint32 &rgb)
+    {
+        Q_UNUSED(rgb)
+        return false;
+    }
 
     static Prompter &instance();
     // Installs the prompter used from now on (not owned).
