@@ -1,5 +1,10 @@
 #include "FormGraph.h"
 
+#include "FormCHSet.h"
+#include "FormCurMove.h"
+#include "FormDispRange.h"
+#include "FormGraphMove.h"
+
 #include "AppState.h"
 #include "ClassData.h"
 #include "Format.h"
@@ -9,6 +14,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,6 +34,7 @@ GraphCanvas::GraphCanvas(GraphPlot &plot, QWidget *parent) : QWidget(parent), m_
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(marginLeft + marginRight + 120, marginTop + marginBottom + 80);
     setFont(QFont(graphFontName, dispFontSize));
+    setMouseTracking(true);
 }
 
 QRect GraphCanvas::plotRect() const
@@ -37,8 +48,13 @@ void GraphCanvas::paintEvent(QPaintEvent *event)
     const QRect plot = plotRect();
     const QRect dirty = event->rect();
     const QRect picture = dirty & plot;
-    if (!picture.isEmpty())
+    if (!picture.isEmpty()) {
         painter.drawImage(picture, m_plot.image(), picture.translated(-plot.topLeft()));
+        painter.save();
+        painter.setClipRect(picture);
+        m_plot.drawOverlays(painter, plot.topLeft());
+        painter.restore();
+    }
     if (plot.contains(dirty))
         return;
     // The labels are cheap next to the traces; redraw all of them whenever any is exposed.
@@ -62,9 +78,24 @@ void GraphCanvas::resizeEvent(QResizeEvent *event)
 
 void GraphCanvas::mousePressEvent(QMouseEvent *event)
 {
+    const QPoint at = event->position().toPoint() - plotRect().topLeft();
+    m_plot.gamen_MouseDown(event->button(), at.x(), at.y());
     if (event->button() == Qt::RightButton && plotRect().contains(event->position().toPoint()))
         Q_EMIT contextMenuAt(event->globalPosition().toPoint());
-    QWidget::mousePressEvent(event);
+}
+
+void GraphCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint() - plotRect().topLeft();
+    const bool overCursor = m_plot.gamen_MouseMove(event->buttons(), at.x(), at.y());
+    const Qt::CursorShape shape = overCursor ? Qt::SizeHorCursor : Qt::ArrowCursor;
+    if (cursor().shape() != shape)
+        setCursor(shape);
+}
+
+void GraphCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_plot.gamen_MouseUp(event->button());
 }
 
 FormGraph::FormGraph(QWidget *parent) : QMainWindow(parent)
@@ -119,22 +150,24 @@ void FormGraph::buildMenus()
     MenuGraphItem[6] = add(graph, 2046);
     QMenu *cursor = graph->addMenu(loadString(2047));
     MenuGraphItem[7] = cursor->menuAction();
-    add(cursor, 2150);
-    add(cursor, 2151);
+    for (int k = 0; k < 2; ++k) {
+        MenuCurMoveItem[k] = add(cursor, 2150 + k);
+        connect(MenuCurMoveItem[k], &QAction::triggered, this, [this, k] { showMoveCursor(k); });
+    }
     MenuGraphItem[8] = add(graph, 2048);
-    // Cursors, the selection rectangle and the navigation dialogs come with the cursors.
-    for (int i : {1, 6, 7, 8})
-        MenuGraphItem[i]->setEnabled(false);
-    cursor->setEnabled(false);
+    MenuGraphItem[1]->setEnabled(false);
     connect(MenuGraphItem[0], &QAction::triggered, this, [this] { m_plot.autoRange(); });
+    connect(MenuGraphItem[1], &QAction::triggered, this, [this] { m_plot.zoomSelectedArea(); });
+    connect(MenuGraphItem[6], &QAction::triggered, this, &FormGraph::showCHSettings);
+    connect(MenuGraphItem[8], &QAction::triggered, this, &FormGraph::showMoveTimeAxis);
     connect(MenuGraphItem[4], &QAction::triggered, this, [this] { m_plot.zoomBack(); });
     connect(MenuGraphItem[5], &QAction::triggered, this, [this] { m_plot.MenuGraphGrid_Click(); });
 
     MenuGraphTimeItem0[0] = add(time, 2100);
     MenuGraphTimeItem0[1] = add(time, 2101);
-    MenuGraphTimeItem0[1]->setEnabled(false);
     time->addSeparator();
     connect(MenuGraphTimeItem0[0], &QAction::triggered, this, [this] { m_plot.autoRangeTime(); });
+    connect(MenuGraphTimeItem0[1], &QAction::triggered, this, [this] { m_plot.displayABRange(); });
     for (int i = 0; i < timeSpanItems; ++i) {
         MenuGraphTimeItem[i] = add(time, 2103 + i);
         MenuGraphTimeItem[i]->setCheckable(true);
@@ -144,9 +177,9 @@ void FormGraph::buildMenus()
 
     MenuGraphYItem0[0] = add(temp, 2130);
     MenuGraphYItem0[1] = add(temp, 2131);
-    MenuGraphYItem0[1]->setEnabled(false);
     temp->addSeparator();
     connect(MenuGraphYItem0[0], &QAction::triggered, this, [this] { m_plot.autoRangeY(); });
+    connect(MenuGraphYItem0[1], &QAction::triggered, this, &FormGraph::showDispRange);
     for (int i = 0; i < 10; ++i) {
         if (i == 8) {
             temp->addSeparator();
@@ -175,8 +208,25 @@ void FormGraph::buildMenus()
     }
     MenuMulSelect = MenuMulItem->addAction(loadString(2162));
     MenuMulSelect->setEnabled(false);
+    connect(MenuMulSelect, &QAction::triggered, this, [this] { m_plot.zoomSelectedArea(); });
     MenuMulBack = MenuMulItem->addAction(loadString(2163));
     connect(MenuMulBack, &QAction::triggered, this, [this] { m_plot.zoomBack(); });
+    MenuMulItem->addSeparator();
+    MenuMulMem = MenuMulItem->addAction(loadString(2165));
+    connect(MenuMulMem, &QAction::triggered, this, &FormGraph::addMemScale);
+}
+
+void FormGraph::addMemScale()
+{
+    const int slot = m_plot.addMemScale();
+    const int number = m_plot.memScaleCount();
+    QAction *item = MenuMulItem->addAction(QStringLiteral("No.%1").arg(number));
+    connect(item, &QAction::triggered, this, [this, slot] { m_plot.restoreMemScale(slot); });
+    MenuMulBuff.append(item);
+    // Five slots are reused in turn: the oldest item's slot has just been overwritten.
+    if (MenuMulBuff.size() > 5)
+        delete MenuMulBuff.takeFirst();
+    MenuMulMem->setText(loadString(2165) + QStringLiteral("(No.%1)").arg(number + 1));
 }
 
 void FormGraph::buildControls()
@@ -210,11 +260,36 @@ void FormGraph::buildControls()
     vBox->setContentsMargins(0, GraphCanvas::marginTop, 0, GraphCanvas::marginBottom);
     vBox->addWidget(VScrollGraph);
 
+    // The time bar, then one bar per cursor spanning the visible plot.
+    auto *hBox = new QGridLayout;
+    hBox->setContentsMargins(0, 0, GraphCanvas::marginRight, 0);
+    hBox->setColumnMinimumWidth(0, GraphCanvas::marginLeft);
+    hBox->setVerticalSpacing(1);
+    hBox->setColumnStretch(1, 1);
     HScrollGraph = new QScrollBar(Qt::Horizontal, central);
     HScrollGraph->setObjectName(QStringLiteral("HScrollGraph"));
-    auto *hBox = new QHBoxLayout;
-    hBox->setContentsMargins(GraphCanvas::marginLeft, 0, GraphCanvas::marginRight, 0);
-    hBox->addWidget(HScrollGraph);
+    hBox->addWidget(HScrollGraph, 0, 1);
+    QScrollBar **cursorBars[2] = {&HScrollA, &HScrollB};
+    for (int k = 0; k < 2; ++k) {
+        QScrollBar *bar = new QScrollBar(Qt::Horizontal, central);
+        bar->setObjectName(k == 0 ? QStringLiteral("HScrollA") : QStringLiteral("HScrollB"));
+        *cursorBars[k] = bar;
+        auto *letter = new QLabel(k == 0 ? QStringLiteral("A") : QStringLiteral("B"), central);
+        letter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QPalette palette = letter->palette();
+        palette.setColor(QPalette::WindowText, k == 0 ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        letter->setPalette(palette);
+        hBox->addWidget(letter, k + 1, 0);
+        hBox->addWidget(bar, k + 1, 1);
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar, k](int value) {
+            if (bar->isSliderDown())
+                m_plot.HScrollCursor_Scroll(k, value);
+            else
+                m_plot.HScrollCursor_Change(k, value);
+        });
+        connect(bar, &QScrollBar::sliderReleased, this,
+                [this, bar, k] { m_plot.HScrollCursor_Change(k, bar->value()); });
+    }
 
     Combo1 = new QComboBox(central);
     Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -228,7 +303,18 @@ void FormGraph::buildControls()
     layout->addLayout(hBox, 2, 0);
     layout->addLayout(comboRow, 3, 0);
     layout->setRowStretch(1, 1);
-    setCentralWidget(central);
+
+    // The readings under the plot; the user gives either part more room with the splitter.
+    auto *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(central);
+    auto *tables = new QWidget(splitter);
+    tables->setFont(central->font());
+    buildTables(tables);
+    splitter->addWidget(tables);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    setCentralWidget(splitter);
 
     // A click, a page step or the end of a drag is a Change; moving the thumb is a Scroll.
     connect(HScrollGraph, &QScrollBar::valueChanged, this, [this](int value) {
@@ -247,6 +333,168 @@ void FormGraph::buildControls()
     });
     connect(VScrollGraph, &QScrollBar::sliderReleased, this,
             [this] { m_plot.VScrollGraph_Change(VScrollGraph->value()); });
+}
+
+void FormGraph::buildTables(QWidget *parent)
+{
+    auto *layout = new QGridLayout(parent);
+    layout->setContentsMargins(4, 2, 4, 2);
+    CurDataTable = new QTableWidget(2, 15, parent);
+    CurDataTable->setObjectName(QStringLiteral("CurDataTable"));
+    QStringList headings{QString(), loadString(2212), loadString(2213)};
+    for (int ch = 1; ch <= 8; ++ch)
+        headings << QStringLiteral("CH%1").arg(ch);
+    for (int id = 2214; id <= 2217; ++id)
+        headings << loadString(id);
+    CurDataTable->setHorizontalHeaderLabels(headings);
+    for (int k = 0; k < 2; ++k) {
+        auto *title = new QTableWidgetItem(loadString(2210 + k));
+        title->setForeground(k == 0 ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        CurDataTable->setItem(k, 0, title);
+    }
+    CurDataTable2 = new QTableWidget(8, 6, parent);
+    CurDataTable2->setObjectName(QStringLiteral("CurDataTable2"));
+    QStringList statisHeadings;
+    for (int id = 2218; id <= 2223; ++id)
+        statisHeadings << loadString(id);
+    CurDataTable2->setHorizontalHeaderLabels(statisHeadings);
+    QStringList rows;
+    for (int ch = 1; ch <= 8; ++ch)
+        rows << QStringLiteral("CH%1").arg(ch);
+    CurDataTable2->setVerticalHeaderLabels(rows);
+    for (QTableWidget *table : {CurDataTable, CurDataTable2}) {
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setSelectionMode(QAbstractItemView::SingleSelection);
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                if (!table->item(r, c)) {
+                    auto *item = new QTableWidgetItem;
+                    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                    table->setItem(r, c, item);
+                }
+            }
+        }
+    }
+    CurDataTable->verticalHeader()->hide();
+    connect(CurDataTable, &QTableWidget::cellClicked, this, [this](int, int column) {
+        if (column >= 3 && column <= 10)
+            m_plot.centreOnChannel(column - 3);
+    });
+
+    ButtonTimeAxis = new QPushButton(loadString(2230), parent);
+    ButtonTimeAxis->setObjectName(QStringLiteral("ButtonTimeAxis"));
+    connect(ButtonTimeAxis, &QPushButton::clicked, this, &FormGraph::showTimeAxisChoice);
+    auto *cursorTitle = new QHBoxLayout;
+    cursorTitle->addWidget(new QLabel(loadString(2200), parent));
+    cursorTitle->addStretch(1);
+    cursorTitle->addWidget(ButtonTimeAxis);
+    layout->addLayout(cursorTitle, 0, 0);
+    layout->addWidget(CurDataTable, 1, 0);
+    layout->addWidget(new QLabel(loadString(2201), parent), 0, 1);
+    layout->addWidget(CurDataTable2, 1, 1);
+    layout->setColumnStretch(0, 3);
+    layout->setColumnStretch(1, 2);
+}
+
+void FormGraph::refreshCursorTable()
+{
+    if (!CurDataTable)
+        return;
+    for (int k = 0; k < 2; ++k) {
+        const QStringList row = m_plot.cursorRow(k);
+        for (int c = 0; c < row.size(); ++c)
+            CurDataTable->item(k, c + 1)->setText(row[c]);
+    }
+}
+
+void FormGraph::refreshStatisTable()
+{
+    if (!CurDataTable2)
+        return;
+    for (int ch = 0; ch < 8; ++ch) {
+        const QStringList row = m_plot.statisRow(ch);
+        for (int c = 0; c < row.size(); ++c)
+            CurDataTable2->item(ch, c)->setText(row[c]);
+    }
+}
+
+void FormGraph::showCHSettings()
+{
+    FormCHSet::Channels channels;
+    for (int ch = 0; ch < 8; ++ch) {
+        channels[ch].present = m_plot.channel(ch) != nullptr;
+        channels[ch].shown = m_plot.getWaveEnabled(ch);
+        channels[ch].colour = m_plot.getWaveColor(ch) & 0xffffff;
+    }
+    if (const auto chosen = FormCHSet::ask(this, channels)) {
+        for (int ch = 0; ch < 8; ++ch) {
+            m_plot.setWaveEnabled(ch, (*chosen)[ch].shown);
+            m_plot.setWaveColor(ch, qRgb(qRed((*chosen)[ch].colour),
+                                         qGreen((*chosen)[ch].colour),
+                                         qBlue((*chosen)[ch].colour)));
+        }
+    }
+    m_plot.refreshLegend();
+    m_plot.refreshPlot();
+}
+
+void FormGraph::showMoveCursor(int k)
+{
+    ClassCursor &cursor = m_plot.cursors[k];
+    if (const auto t = FormCurMove::ask(this, cursor.Time(), m_plot.timeMax)) {
+        cursor.setTime(*t);
+        m_plot.setupCursorScroll();
+        cursorTablesChanged(true);
+    }
+}
+
+void FormGraph::showMoveTimeAxis()
+{
+    if (const auto move = FormGraphMove::ask(this, m_plot.timeOrigin)) {
+        const qint32 t = move->option == 1   ? m_plot.getCursorATime()
+                         : move->option == 2 ? m_plot.getCursorBTime()
+                                             : move->t;
+        m_plot.moveWave(t, GraphPlot::keepTemp);
+    }
+}
+
+void FormGraph::showDispRange()
+{
+    m_plot.checkYDispRange();
+    if (const auto range = FormDispRange::ask(this, m_plot.rangeLow, m_plot.rangeHigh,
+                                              m_plot.yLowLimit, m_plot.yHighLimit,
+                                              m_plot.tempUnit)) {
+        m_plot.setWave(GraphPlot::keepTime, float(range->lower), GraphPlot::keepTime,
+                       float(range->upper - range->lower));
+    }
+}
+
+void FormGraph::setCursorTimeCh(int ch)
+{
+    m_plot.cursorTimeCh = qint16(qBound(0, ch, 8));
+    Combo1->setCurrentIndex(m_plot.cursorTimeCh);
+    refreshCursorTable();
+    m_plot.refreshPlot();
+}
+
+void FormGraph::showTimeAxisChoice()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(loadString(2230));
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(loadString(2231), &dialog));
+    auto *choice = new QComboBox(&dialog);
+    for (int i = 0; i < Combo1->count(); ++i)
+        choice->addItem(Combo1->itemText(i));
+    choice->setCurrentIndex(m_plot.cursorTimeCh);
+    layout->addWidget(choice);
+    auto *ok = new QPushButton(loadString(2232), &dialog);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    if (dialog.exec() == QDialog::Accepted)
+        setCursorTimeCh(choice->currentIndex());
 }
 
 void FormGraph::Form_Load()
@@ -293,8 +541,7 @@ void FormGraph::closeEvent(QCloseEvent *event)
 
 void FormGraph::Combo1_Click(int index)
 {
-    m_plot.cursorTimeCh = qint16(index);
-    m_plot.refreshPlot();
+    setCursorTimeCh(index);
 }
 
 void FormGraph::initGraphCh(int ch)
@@ -335,7 +582,7 @@ void FormGraph::yLabelsChanged()
 
 void FormGraph::scrollBarsChanged()
 {
-    if (!HScrollGraph)
+    if (!HScrollB)
         return;
     // Setting a bar must not come back as a user's move.
     const bool events = m_plot.graphEventsOn;
@@ -349,6 +596,8 @@ void FormGraph::scrollBarsChanged()
     };
     apply(HScrollGraph, m_plot.hScroll);
     apply(VScrollGraph, m_plot.vScroll);
+    apply(HScrollA, m_plot.cursorScroll[0]);
+    apply(HScrollB, m_plot.cursorScroll[1]);
     m_plot.graphEventsOn = events;
 }
 
@@ -369,6 +618,27 @@ void FormGraph::menuChecksChanged()
         MenuMulYItem[i]->setChecked(i == m_plot.yZoomIndex);
     }
     MenuGraphItem[5]->setChecked(m_plot.gridOn);
+}
+
+void FormGraph::overlayChanged()
+{
+    if (gamen)
+        gamen->update(gamen->plotRect());
+}
+
+void FormGraph::cursorTablesChanged(bool statistics)
+{
+    refreshCursorTable();
+    if (statistics)
+        refreshStatisTable();
+}
+
+void FormGraph::setMulSelectMenu(bool enabled)
+{
+    if (MenuGraphItem[1])
+        MenuGraphItem[1]->setEnabled(enabled);
+    if (MenuMulSelect)
+        MenuMulSelect->setEnabled(enabled);
 }
 
 void FormGraph::legendChanged()

@@ -9,7 +9,9 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QScrollBar;
+class QTableWidget;
 
 // The plot surface with its axis labels around it: the picture of GraphPlot at `plotRect`,
 // temperature labels to the left, time labels below.
@@ -33,6 +35,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     GraphPlot &m_plot;
@@ -73,6 +77,27 @@ public:
     QAction *MenuMulYItem[4] = {};
     QAction *MenuMulSelect = nullptr;
     QAction *MenuMulBack = nullptr;
+    QAction *MenuMulMem = nullptr;
+    // The stored scales offered, oldest first, at most five; each names its slot.
+    QList<QAction *> MenuMulBuff;
+    QAction *MenuCurMoveItem[2] = {};
+    QScrollBar *HScrollA = nullptr;
+    QScrollBar *HScrollB = nullptr;
+    QTableWidget *CurDataTable = nullptr;
+    QTableWidget *CurDataTable2 = nullptr;
+    QPushButton *ButtonTimeAxis = nullptr;
+
+    void refreshCursorTable();
+    void refreshStatisTable();
+    void addMemScale();
+    // The dialogs of the Graph menu, each modal.
+    void showCHSettings();
+    void showMoveCursor(int k);
+    void showMoveTimeAxis();
+    void showDispRange();
+    void showTimeAxisChoice();
+    // Chooses how cursor times and the time axis are shown: 0 elapsed, 1..8 a channel's clock.
+    void setCursorTimeCh(int ch);
     QScrollBar *HScrollGraph = nullptr;
     QScrollBar *VScrollGraph = nullptr;
     QComboBox *Combo1 = nullptr;
@@ -95,6 +120,10 @@ private:
     void scrollBarsChanged() override;
     void menuChecksChanged() override;
     void legendChanged() override;
+    void overlayChanged() override;
+    void cursorTablesChanged(bool statistics) override;
+    void setMulSelectMenu(bool enabled) override;
+    void buildTables(QWidget *parent);
 
     GraphPlot m_plot;
 };

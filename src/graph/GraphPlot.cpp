@@ -27,6 +27,10 @@ GraphPlot::GraphPlot()
     };
     for (int ch = 0; ch < 8; ++ch)
         traces[ch].setChNo(ch);
+    select.changed = [this] {
+        m_listener->setMulSelectMenu(select.Visible());
+        m_listener->overlayChanged();
+    };
 }
 
 void GraphPlot::setListener(GraphListener *listener)
@@ -64,6 +68,10 @@ void GraphPlot::Form_Load()
     graphEventsOn = false;
     initTempUnit();
     gridOn = true;
+    cursors[0].init();
+    cursors[0].setColor(qRgb(255, 0, 0));
+    cursors[1].init();
+    cursors[1].setColor(qRgb(0, 0, 255));
     for (int ch = 0; ch < 8; ++ch) {
         traces[ch].waveColor = 0;
         traces[ch].setChNo(ch);
@@ -229,6 +237,9 @@ void GraphPlot::refreshLegend()
     calcTimeMax();
     initTempUnit();
     m_listener->legendChanged();
+    for (ClassCursor &cursor : cursors)
+        cursor.refreshCursorData();
+    m_listener->cursorTablesChanged(true);
 }
 
 void GraphPlot::calcTimeMax()
@@ -778,6 +789,9 @@ void GraphPlot::drawData(qint32 t, int mode)
     painter.end();
     m_listener->plotChanged(moved ? m_image.rect() : strip);
     m_listener->timeLabelsChanged();
+    // The cursor lines stand on times: a new origin or scale moves them on the plot.
+    setupCursorScroll();
+    m_listener->overlayChanged();
 }
 
 QRect GraphPlot::drawStrip(QPainter &painter, qint32 t0, qint32 t1, qint32 origin, int left,

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ClassCursor.h"
 #include "ClassGraph.h"
+#include "ClassSelect.h"
 #include "GraphMath.h"
 
 #include <QImage>
@@ -27,6 +29,12 @@ public:
     virtual void menuChecksChanged() {}
     // Trace colours and visibility, the time maximum and the unit.
     virtual void legendChanged() {}
+    // What is drawn over the picture moved: a cursor line or the selection rectangle.
+    virtual void overlayChanged() {}
+    // The cursor readings, and with `statistics` the A-B statistics too, are to be refilled.
+    virtual void cursorTablesChanged(bool statistics) { Q_UNUSED(statistics) }
+    // The selection rectangle appeared or went: "Zoom Selected Area" follows it.
+    virtual void setMulSelectMenu(bool enabled) { Q_UNUSED(enabled) }
 };
 
 // A label of an axis: its position along the axis in plot pixels, and its text.
@@ -93,6 +101,11 @@ public:
     ScrollBarState vScroll;
 
     ClassGraph traces[8];
+    // Cursor A (red) and cursor B (blue).
+    ClassCursor cursors[2] = {ClassCursor(*this), ClassCursor(*this)};
+    ClassSelect select;
+    // The cursor scroll bars span the visible plot: value = column / width * max.
+    ScrollBarState cursorScroll[2];
 
     // The steps of loading the window that concern the view; leaves graphEventsOn off.
     void Form_Load();
@@ -173,6 +186,42 @@ public:
     void VScrollGraph_Change(int value);
     void VScrollGraph_Scroll(int value);
 
+    // Cursors and the A-B statistics
+    qint32 getCursorATime() const { return cursors[0].Time(); }
+    qint32 getCursorBTime() const { return cursors[1].Time(); }
+    // A cursor's line moved: the overlay and the cursor readings follow.
+    void cursorMoved();
+    // The cursor readings of cursor k: days, time, CH1..CH8, Min, Max, Ave, P-P.
+    QStringList cursorRow(int k) const;
+    // The statistics of channel ch between the cursors: Min, Max, Ave, P-P, the number of
+    // samples and the time from A to B; all empty for a channel without samples up to the
+    // later cursor.
+    QStringList statisRow(int ch) const;
+    // Days and time texts of an elapsed time, as cursorTimeCh shows them.
+    QStringList cursorTimeTexts(qint32 elapsed) const;
+    // The temperature axis centred on channel ch's data in view, the scale kept.
+    void centreOnChannel(int ch);
+    void setupCursorScroll();
+    int cursorScrollValue(int k) const;
+    qint32 cursorScrollTime(int k, int value) const;
+    // A cursor bar moved: Change is a click or the end of a drag, Scroll a drag.
+    void HScrollCursor_Change(int k, int value);
+    void HScrollCursor_Scroll(int k, int value);
+
+    // Pointer on the plot, in plot pixels. The move answers whether the pointer is over a
+    // cursor line (the window shows the resize arrow).
+    void gamen_MouseDown(Qt::MouseButton button, int x, int y);
+    bool gamen_MouseMove(Qt::MouseButtons buttons, int x, int y);
+    void gamen_MouseUp(Qt::MouseButton button);
+    // 0 none, 1 cursor A, 2 cursor B.
+    int dragTarget() const { return m_dragTarget; }
+    void zoomSelectedArea();
+    void displayABRange();
+    // Cursors and the selection rectangle over a picture whose plot corner is at `plot`.
+    void drawOverlays(QPainter &painter, const QPoint &plot) const;
+    // The picture with the overlays, as the window shows it.
+    QImage composedImage() const;
+
     // Drawing
     void drawData(qint32 t, int mode);
     // Clears the picture and redraws everything, labels included (a paint request).
@@ -234,6 +283,9 @@ private:
     ScaleRecord m_memScales[5];
     qint16 m_memNext = 0;
     qint16 m_memCount = 0;
+
+    int m_dragTarget = 0;
+    int m_cursorLastValue[2] = {0, 0};
 
     qint32 m_hPrevResult = 0;
     int m_hPrevValue = 0;

@@ -28,6 +28,8 @@ private Q_SLOTS:
     void scrollBarsMirrorTheViewAndMoveIt();
     void rightClickOffersZoomsAndZoomBack();
     void legendAndGeometryFollowTheWindow();
+    void draggedRectangleZoomsInAndBack();
+    void memScaleKeepsTheLastFiveNumbered();
 
 private:
     std::unique_ptr<FormGraph> m_graph;
@@ -152,6 +154,50 @@ void TestFormGraph::legendAndGeometryFollowTheWindow()
     m_graph->close();
     QCOMPARE(Settings.WidthG, 700 * 15);
     QCOMPARE(Settings.HeightG, 500 * 15);
+}
+
+void TestFormGraph::draggedRectangleZoomsInAndBack()
+{
+    GraphPlot &plot = m_graph->plot();
+    m_graph->MenuGraphTimeItem[4]->trigger(); // 1Min: 1 px per second
+    const float before = plot.timeScale;
+    QVERIFY(!m_graph->MenuGraphItem[1]->isEnabled());
+    const QPoint corner = m_graph->gamen->plotRect().topLeft();
+    QTest::mousePress(m_graph->gamen, Qt::LeftButton, {}, corner + QPoint(100, 40));
+    QTest::mouseMove(m_graph->gamen, corner + QPoint(160, 80));
+    QTest::mouseMove(m_graph->gamen, corner + QPoint(220, 120));
+    QTest::mouseRelease(m_graph->gamen, Qt::LeftButton, {}, corner + QPoint(220, 120));
+    QVERIFY(plot.select.Visible());
+    QCOMPARE(plot.select.rect(), QRect(100, 40, 120, 80));
+    QVERIFY(m_graph->MenuGraphItem[1]->isEnabled());
+    QVERIFY(m_graph->MenuMulSelect->isEnabled());
+
+    m_graph->MenuGraphItem[1]->trigger();
+    QCOMPARE(plot.timeOrigin, 100);
+    QVERIFY(plot.timeScale >= 4.0f * before);
+    QVERIFY(!m_graph->MenuGraphItem[1]->isEnabled());
+    m_graph->MenuGraphItem[4]->trigger(); // Zoom Back
+    QCOMPARE(plot.timeScale, before);
+    QCOMPARE(plot.timeOrigin, 0);
+}
+
+void TestFormGraph::memScaleKeepsTheLastFiveNumbered()
+{
+    GraphPlot &plot = m_graph->plot();
+    for (int i = 0; i < 6; ++i) {
+        m_graph->MenuGraphTimeItem[i]->trigger();
+        m_graph->MenuMulMem->trigger();
+    }
+    QStringList items;
+    for (QAction *item : m_graph->MenuMulBuff)
+        items << item->text();
+    QCOMPARE(items, QStringList({"No.2", "No.3", "No.4", "No.5", "No.6"}));
+    QCOMPARE(m_graph->MenuMulMem->text(), QStringLiteral("Mem Scale(No.7)"));
+    m_graph->MenuGraphTimeItem[12]->trigger();
+    m_graph->MenuMulBuff.first()->trigger(); // No.2: 5 s per division
+    QCOMPARE(plot.timeBaseScale, 12.0f);
+    m_graph->MenuMulBuff.last()->trigger(); // No.6 (5Min), stored in the first slot again
+    QCOMPARE(plot.timeBaseScale, 0.2f);
 }
 
 QTEST_MAIN(TestFormGraph)
