@@ -78,8 +78,7 @@ void ClassCursor::refreshCursorData()
 {
     for (int ch = 0; ch < 8; ++ch) {
         const int at = nearestSample(ch, m_time, true);
-        m_index[ch] =
-            at >= 0 && m_plot.channel(ch)->getDataX(at) == m_time ? at : noSample;
+        m_index[ch] = at >= 0 && m_plot.channel(ch)->getDataX(at) == m_time ? at : noSample;
     }
 }
 

@@ -4,8 +4,7 @@
 
 void ClassSelect::setVisible(bool on)
 {
-    const bool shown =
-        on && ((m_width >= 4 && m_height > 0) || (m_width >= 1 && m_height >= 4));
+    const bool shown = on && ((m_width >= 4 && m_height > 0) || (m_width >= 1 && m_height >= 4));
     if (shown == m_visible)
         return;
     m_visible = shown;

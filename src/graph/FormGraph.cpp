@@ -15,18 +15,18 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
-#include <QHeaderView>
-#include <QPushButton>
-#include <QSplitter>
-#include <QTableWidget>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTableWidget>
 
 GraphCanvas::GraphCanvas(GraphPlot &plot, QWidget *parent) : QWidget(parent), m_plot(plot)
 {
@@ -431,8 +431,7 @@ void FormGraph::showCHSettings()
     if (const auto chosen = FormCHSet::ask(this, channels)) {
         for (int ch = 0; ch < 8; ++ch) {
             m_plot.setWaveEnabled(ch, (*chosen)[ch].shown);
-            m_plot.setWaveColor(ch, qRgb(qRed((*chosen)[ch].colour),
-                                         qGreen((*chosen)[ch].colour),
+            m_plot.setWaveColor(ch, qRgb(qRed((*chosen)[ch].colour), qGreen((*chosen)[ch].colour),
                                          qBlue((*chosen)[ch].colour)));
         }
     }
@@ -463,9 +462,9 @@ void FormGraph::showMoveTimeAxis()
 void FormGraph::showDispRange()
 {
     m_plot.checkYDispRange();
-    if (const auto range = FormDispRange::ask(this, m_plot.rangeLow, m_plot.rangeHigh,
-                                              m_plot.yLowLimit, m_plot.yHighLimit,
-                                              m_plot.tempUnit)) {
+    if (const auto range =
+            FormDispRange::ask(this, m_plot.rangeLow, m_plot.rangeHigh, m_plot.yLowLimit,
+                               m_plot.yHighLimit, m_plot.tempUnit)) {
         m_plot.setWave(GraphPlot::keepTime, float(range->lower), GraphPlot::keepTime,
                        float(range->upper - range->lower));
     }

@@ -1,14 +1,24 @@
 #include "AppState.h"
 #include "ClassData.h"
 #include "DateTime.h"
+#include "FormCHSet.h"
+#include "FormCurMove.h"
+#include "FormDispRange.h"
 #include "FormGraph.h"
+#include "FormGraphMove.h"
+#include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "Strings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -30,8 +40,12 @@ private Q_SLOTS:
     void legendAndGeometryFollowTheWindow();
     void draggedRectangleZoomsInAndBack();
     void memScaleKeepsTheLastFiveNumbered();
+    void dialogsOfTheGraphMenuAct();
 
 private:
+    // Runs `answer` on the next modal dialog of type T once it shows.
+    template <typename T> void answerDialog(std::function<void(T *)> answer);
+
     std::unique_ptr<FormGraph> m_graph;
 };
 
@@ -198,6 +212,59 @@ void TestFormGraph::memScaleKeepsTheLastFiveNumbered()
     QCOMPARE(plot.timeBaseScale, 12.0f);
     m_graph->MenuMulBuff.last()->trigger(); // No.6 (5Min), stored in the first slot again
     QCOMPARE(plot.timeBaseScale, 0.2f);
+}
+
+template <typename T> void TestFormGraph::answerDialog(std::function<void(T *)> answer)
+{
+    auto *poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [poll, answer] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            answer(dialog);
+        }
+    });
+    poll->start(5);
+}
+
+void TestFormGraph::dialogsOfTheGraphMenuAct()
+{
+    GraphPlot &plot = m_graph->plot();
+    ScriptedPrompter prompter;
+    answerDialog<FormGraphMove>([](FormGraphMove *move) {
+        move->Texthh->setText(QStringLiteral("00"));
+        move->Textnn->setText(QStringLiteral("30"));
+        move->Textss->setText(QStringLiteral("00"));
+        move->Command1[0]->click();
+    });
+    m_graph->MenuGraphItem[8]->trigger();
+    QCOMPARE(plot.timeOrigin, 1800);
+
+    answerDialog<FormDispRange>([](FormDispRange *range) {
+        range->Text1[0]->setText(QStringLiteral("30"));
+        range->Text1[1]->setText(QStringLiteral("20"));
+        range->Command1[0]->click();
+    });
+    m_graph->MenuGraphYItem0[1]->trigger();
+    QVERIFY(qAbs(plot.yBottom - 20.0f) < 0.01f);
+    QVERIFY(qAbs(plot.infYAxis(0) - 30.0f) < 0.01f);
+
+    answerDialog<FormCurMove>([](FormCurMove *move) {
+        move->Textnn->setText(QStringLiteral("10"));
+        move->Command1[0]->click();
+    });
+    m_graph->MenuCurMoveItem[0]->trigger();
+    QCOMPARE(plot.getCursorATime(), 600);
+    QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("00:10:00"));
+
+    prompter.answerColor(0x00ff00);
+    answerDialog<FormCHSet>([](FormCHSet *set) {
+        set->ButtonChangeColor[2]->click();
+        set->Command1[0]->click();
+    });
+    m_graph->MenuGraphItem[6]->trigger();
+    QCOMPARE(plot.getWaveColor(2), qRgb(0, 255, 0));
+    QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(0, 255, 0));
 }
 
 QTEST_MAIN(TestFormGraph)
