@@ -208,6 +208,10 @@ void GraphPlot::Refresh2(qint32 t)
         drawData(std::max(0, t - qint32((m_width - 1) / double(timeScale))), Scroll);
     drawData(t, Append);
     calcTimeMax();
+    // A new sample can stand on a cursor, or between the cursors.
+    for (ClassCursor &cursor : cursors)
+        cursor.refreshCursorData();
+    m_listener->cursorTablesChanged(t <= std::max(getCursorATime(), getCursorBTime()));
 }
 
 void GraphPlot::checkYDispRange()

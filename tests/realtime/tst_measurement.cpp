@@ -8,6 +8,7 @@
 #include "FormMeasStart.h"
 #include "FormMon.h"
 #include "FormGraph.h"
+#include "Format.h"
 #include "FormTable.h"
 #include "FormTimerSet.h"
 #include "MeasTime.h"
@@ -557,6 +558,8 @@ void TestMeasurement::graphFollowsTheRunToItsNewestSample()
     const QImage followed = plot.image();
     plot.refreshPlot();
     QCOMPARE(followed, plot.image());
+    // Cursor A stands on the first sample, which arrived after the run began.
+    QCOMPARE(graph->CurDataTable->item(0, 3)->text(), valueText(data.getDataY(0), 0));
 
     // The close box only hides the window; the next Graph command shows the same one.
     graph->close();
