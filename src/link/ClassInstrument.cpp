@@ -310,7 +310,7 @@ void ClassInstrument::clrMemDataPrim(bool *cleared)
     *cleared = ok;
 }
 
-bool ClassInstrument::clearMemoryData()
+bool ClassInstrument::clrMemData()
 {
     const Prompter::Answer answer =
         Prompter::instance().message(loadString(4206) + QLatin1Char('\r') + loadString(4207),

@@ -53,7 +53,7 @@ public:
     // acknowledged.
     bool setClock(double dateTime);
     // Asks first; true when the instrument confirmed the clearing.
-    bool clearMemoryData();
+    bool clrMemData();
     bool receiveSettings();
     bool sendSettings();
     // The memory window's send, reported as completed or failed.

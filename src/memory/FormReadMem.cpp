@@ -3,8 +3,14 @@
 #include "AppState.h"
 #include "ClassData.h"
 #include "ClassInstrument.h"
+#include "FormAbout.h"
 #include "FormClockSet.h"
+#include "FormDispMem.h"
+#include "FormHelp.h"
 #include "FormMeasSet.h"
+#include "Format.h"
+#include "ListGrid.h"
+#include "Prompter.h"
 #include "Settings.h"
 #include "Strings.h"
 
@@ -54,7 +60,13 @@ void FormReadMem::buildMenus()
     MenuFileItem[6] = add(file, 4016);
     file->addSeparator();
     MenuFileItem[8] = add(file, 4018);
+    connect(MenuFileItem[0], &QAction::triggered, this, &FormReadMem::loadMemData);
+    connect(MenuFileItem[2], &QAction::triggered, this, &FormReadMem::oversaveMemData);
+    connect(MenuFileItem[3], &QAction::triggered, this, &FormReadMem::saveMemData);
     connect(MenuFileItem[8], &QAction::triggered, this, &QWidget::close);
+    // Printing the listing is not offered yet.
+    MenuFileItem[5]->setEnabled(false);
+    MenuFileItem[6]->setEnabled(false);
 
     QMenu *set = MenuTop[1];
     MenuSetItem[0] = add(set, 4020);
@@ -74,7 +86,9 @@ void FormReadMem::buildMenus()
     mem->addSeparator();
     MenuMemDataItem[3] = add(mem, 4033);
     MenuMemDataItem[3]->setCheckable(true);
-    connect(MenuMemDataItem[1], &QAction::triggered, this, &FormReadMem::clearMemoryData);
+    connect(MenuMemDataItem[0], &QAction::triggered, this, [this] { Command1_Click(0); });
+    connect(MenuMemDataItem[1], &QAction::triggered, this, &FormReadMem::clrMemData);
+    connect(MenuMemDataItem[3], &QAction::triggered, this, &FormReadMem::toggleDataTable);
 
     QMenu *help = MenuTop[3];
     MenuHelpItem[0] = add(help, 4040);
@@ -82,6 +96,17 @@ void FormReadMem::buildMenus()
     MenuHelpItem[2] = add(help, 4042);
     help->addSeparator();
     MenuHelpItem[4] = add(help, 4044);
+    connect(MenuHelpItem[0], &QAction::triggered, this,
+            [this] { showHelp(FormHelp::HelpContents); });
+    connect(MenuHelpItem[1], &QAction::triggered, this,
+            [this] { showHelp(FormHelp::HelpPartialKey); });
+    connect(MenuHelpItem[2], &QAction::triggered, this, [this] { showHelp(FormHelp::HelpOnHelp); });
+    connect(MenuHelpItem[4], &QAction::triggered, this, [this] { FormAbout::show1(this); });
+}
+
+void FormReadMem::showHelp(int command)
+{
+    FormHelp::showHelp(this, loadString(5502), command);
 }
 
 void FormReadMem::buildControls()
@@ -108,8 +133,23 @@ void FormReadMem::buildControls()
         Command1[i] = new QPushButton(loadString(4051 + i), central);
         Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
         layout->addWidget(Command1[i], 2, i);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
-    connect(Command1[3], &QPushButton::clicked, this, &QWidget::close);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid = new ListGrid(MSFlexGrid1, this);
+    Text1 = m_grid->editor();
+    m_grid->editable = [this](int row) {
+        return row >= 1 && row <= blockCount && checkMemDataExist(rowBlock[row - 1]);
+    };
+    m_grid->store = [this](int row, int column, const QString &text) {
+        ClassData &data = *memBlocks[rowBlock[row - 1]];
+        QString &field = column == ListGrid::titleColumn ? data.Title : data.MeasPerson;
+        if (field != text)
+            setSaveMenu(1);
+        field = text;
+    };
+    m_grid->rowChanged = [this](int) { rowChanged(); };
+    m_grid->watchMenus(QList<QMenu *>(std::begin(MenuTop), std::end(MenuTop)));
     layout->setRowStretch(1, 1);
     setCentralWidget(central);
     resize(width + 40, 400);
@@ -124,6 +164,128 @@ void FormReadMem::Form_Load()
     loadSettingsFile();
     placeAt(Settings.TopF, Settings.LeftF);
     selectPort(Settings.comPortIndex);
+    setSaveMenu(0);
+    setGridHeader();
+}
+
+void FormReadMem::Command1_Click(int index)
+{
+    switch (index) {
+    case 0:
+        if (blockCount > 0 && showMessage(loadString(1770) + u'\r' + loadString(1746),
+                                          Prompter::OkCancel,
+                                          Prompter::Question) != Prompter::AnswerOk)
+            return;
+        readMemData();
+        break;
+    case 1:
+        oversaveMemData();
+        break;
+    case 3:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void FormReadMem::setSaveMenu(int mode)
+{
+    if (mode < 0 || mode > 2)
+        return;
+    m_saveState = mode;
+    MenuFileItem[2]->setEnabled(mode == 1);
+    Command1[1]->setEnabled(mode == 1);
+    MenuFileItem[3]->setEnabled(mode != 0);
+    // Printing is not offered yet, whatever there is to print.
+    Command1[2]->setEnabled(false);
+}
+
+void FormReadMem::dispMemList()
+{
+    m_grid->endEdit();
+    blockCount = 0;
+    for (int block = 0; block < 64; ++block) {
+        if (checkMemDataExist(block))
+            rowBlock[blockCount++] = block;
+    }
+    MSFlexGrid1->setRowCount(blockCount);
+    for (int row = 0; row < blockCount; ++row) {
+        auto *number = new QTableWidgetItem(QString::number(rowBlock[row] + 1));
+        number->setTextAlignment(Qt::AlignCenter);
+        MSFlexGrid1->setItem(row, 0, number);
+        ListGrid::fillRow(MSFlexGrid1, row, memBlocks[rowBlock[row]].get());
+    }
+    m_grid->rowsReset();
+    curBlock = blockCount > 0 ? rowBlock[0] : 0;
+    if (blockCount > 0)
+        m_grid->selectRow(1);
+    else
+        rowChanged();
+}
+
+void FormReadMem::rowChanged()
+{
+    const int row = gridRow();
+    if (row >= 1 && row <= blockCount)
+        curBlock = rowBlock[row - 1];
+    setGridHeader();
+    if (m_dispMem && m_dispMem->isVisible())
+        m_dispMem->dispMemdata(curBlock);
+}
+
+void FormReadMem::setGridHeader()
+{
+    const int unit = checkMemDataExist(curBlock) ? memBlocks[curBlock]->Unit : MeasSetting.Unit;
+    ListGrid::setUnitHeaders(MSFlexGrid1, 4065, unit);
+}
+
+int FormReadMem::gridRow() const
+{
+    return m_grid->gridRow();
+}
+
+void FormReadMem::selectRow(int row)
+{
+    m_grid->selectRow(row);
+}
+
+void FormReadMem::setPreviousNo()
+{
+    if (gridRow() > 1)
+        selectRow(gridRow() - 1);
+}
+
+void FormReadMem::setNextNo()
+{
+    if (gridRow() < blockCount)
+        selectRow(gridRow() + 1);
+}
+
+void FormReadMem::toggleDataTable()
+{
+    if (m_dispMem && m_dispMem->isVisible()) {
+        m_dispMem->hide();
+        DataTableCheckOff();
+        return;
+    }
+    if (!m_dispMem)
+        m_dispMem = new FormDispMem(this);
+    m_dispMem->show();
+    m_dispMem->raise();
+    MenuMemDataItem[3]->setChecked(true);
+    m_dispMem->dispMemdata(curBlock);
+}
+
+void FormReadMem::DataTableCheckOff()
+{
+    MenuMemDataItem[3]->setChecked(false);
+}
+
+void FormReadMem::mousePressEvent(QMouseEvent *event)
+{
+    m_grid->endEdit();
+    LinkWindow::mousePressEvent(event);
 }
 
 void FormReadMem::openSettings()
@@ -143,9 +305,9 @@ void FormReadMem::clockSetting()
         instrument().setClock(dialog.dateTime());
 }
 
-void FormReadMem::clearMemoryData()
+void FormReadMem::clrMemData()
 {
-    instrument().clearMemoryData();
+    instrument().clrMemData();
 }
 
 void FormReadMem::confirmConnection()
@@ -155,6 +317,11 @@ void FormReadMem::confirmConnection()
 
 void FormReadMem::closeEvent(QCloseEvent *event)
 {
+    m_grid->endEdit();
+    if (confirmMemSave() == Prompter::AnswerCancel) {
+        event->ignore();
+        return;
+    }
     Settings.TopF = topTwips();
     Settings.LeftF = leftTwips();
     saveSettingsFile();

@@ -1,9 +1,15 @@
 #pragma once
 
 #include "LinkWindow.h"
+#include "MemBlocks.h"
 
+#include <QPointer>
+
+class FormDispMem;
+class ListGrid;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableWidget;
@@ -19,9 +25,48 @@ public:
 
     void openSettings();
     void clockSetting();
-    void clearMemoryData();
+    void clrMemData();
     void confirmConnection();
 
+    // The download (FormReadMemDownload.cpp).
+    // True when 0 <= block <= 63 and memBlocks holds a data set for it.
+    static bool checkMemDataExist(int block);
+    // Empties memBlocks and disables saving.
+    void clearMemBlocks();
+    // One listing line: ReadRS less its line end, split at blanks. Returns the field count.
+    int readMemLine(QString fields[11], QString &line);
+    void readMemData();
+
+    // The block list.
+    // Lists every block in number order, selects row 1 and shows its block.
+    void dispMemList();
+    // 0 nothing to save, 1 changed, 2 saved: enables Save, Save As, Print to match.
+    void setSaveMenu(int mode);
+    int saveState() const { return m_saveState; }
+    void setPreviousNo();
+    void setNextNo();
+    // The memory data window closed.
+    void DataTableCheckOff();
+    // Shows or hides the memory data window (the Data Table menu item).
+    void toggleDataTable();
+    FormDispMem *dispMem() const { return m_dispMem; }
+    // Rows are numbered 1..blockCount; 0 means none.
+    int gridRow() const;
+    void selectRow(int row);
+    void Command1_Click(int index);
+
+    // The listing's file (FormReadMemFile.cpp).
+    bool saveMemFile(const QString &path);
+    bool saveMemData();
+    bool oversaveMemData();
+    void loadMemData();
+    // Yes (saved or nothing to save), No (discard) or Cancel (keep the window open).
+    int confirmMemSave();
+
+    // Block index (0..63) of the selected row.
+    int curBlock = 0;
+    int blockCount = 0;
+    int rowBlock[64] = {};
     // Name under which the listing would be saved, and whether it has a file yet.
     QString memFileName;
     bool memUntitled = true;
@@ -34,12 +79,23 @@ public:
     QLabel *Label1 = nullptr;
     QPushButton *Command1[4] = {};
     QTableWidget *MSFlexGrid1 = nullptr;
+    // The in-place editor of the Title and Meas. Person cells.
+    QLineEdit *Text1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void Form_Load();
     void buildMenus();
     void buildControls();
+    void dispMemRow(int row, int block);
+    void setGridHeader();
+    void rowChanged();
+    void showHelp(int command);
+
+    ListGrid *m_grid = nullptr;
+    FormDispMem *m_dispMem = nullptr;
+    int m_saveState = 0;
 };

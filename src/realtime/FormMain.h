@@ -11,6 +11,7 @@ class FormMeasSet;
 class FormMeasStart;
 class FormMon;
 class FormTable;
+class ListGrid;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -88,15 +89,10 @@ public:
     // Channel list grid. Rows are numbered 1..8 for CH1..CH8; 0 means none (the header).
     int gridRow() const;
     void selectRow(int row);
-    void rowChanged();
-    void markRow();
-    void rowUp();
-    void rowDown();
-    void beginEdit();
-    void commitEdit();
+    // Stores an open title or person edit.
     void endEdit();
     // The row whose channel cell carries the current-row colour; 0 before the first.
-    int markedRow() const { return m_markedRow; }
+    int markedRow() const;
 
     qint16 curCH = 0;
     // The unit the channel list works in; -1 until a load or a run first sets it.
@@ -138,14 +134,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void Form_Load();
     void buildMenus();
     void buildControls();
-    // The grid's signals, key handling and the in-place editor.
+    // The grid's row following and its in-place editor.
     void buildGrid();
     enum StartWait { StartReached, StartSkipped, StartStopped };
     // A timer-start wait: the first one with the instrument off, the second one just before
@@ -166,9 +161,5 @@ private:
     GraphView *m_graph = &m_noGraph;
     SheetLog *m_sheet = &m_noSheet;
 
-    int m_markedRow = 0;
-    // Set while code moves the grid's current cell, so that the move is not taken for a click.
-    bool m_markGuard = false;
-    int m_editColumn = 0;
-    int m_editRow = 0;
+    ListGrid *m_grid = nullptr;
 };

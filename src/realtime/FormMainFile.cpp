@@ -7,6 +7,7 @@
 #include "FormFileWait.h"
 #include "FormTable.h"
 #include "Format.h"
+#include "ListGrid.h"
 #include "Prompter.h"
 #include "Strings.h"
 
@@ -226,30 +227,9 @@ bool FormMain::confirmUnsaved()
 
 void FormMain::dispCHRow(int ch)
 {
-    const int row = ch;
-    const auto cell = [this, row](int column) {
-        QTableWidgetItem *item = MSFlexGridCH->item(row, column);
-        if (!item) {
-            item = new QTableWidgetItem;
-            MSFlexGridCH->setItem(row, column, item);
-        }
-        return item;
-    };
-    if (!checkMeasDataExist(ch)) {
-        for (int c = 1; c < 9; ++c)
-            cell(c)->setText(QString());
-        return;
-    }
-    const ClassData &data = *channelData[ch];
-    cell(1)->setText(data.Title);
-    cell(2)->setText(data.getStartDateTime());
-    cell(3)->setText(data.getStopDateTime());
-    cell(4)->setText(QString::number(data.DataNo));
-    cell(5)->setText(valueText(data.MaxValue, data.Resolution));
-    cell(6)->setText(valueText(data.MinValue, data.Resolution));
-    cell(7)->setText(valueText(data.AveValue, data.Resolution));
-    cell(8)->setText(data.MeasPerson);
-    setGridHeader();
+    ListGrid::fillRow(MSFlexGridCH, ch, checkMeasDataExist(ch) ? channelData[ch].get() : nullptr);
+    if (checkMeasDataExist(ch))
+        setGridHeader();
 }
 
 void FormMain::setGridHeader()
@@ -257,15 +237,7 @@ void FormMain::setGridHeader()
     int unit = listUnit < 0 ? 0 : listUnit;
     if (checkMeasDataExist(curCH))
         unit = channelData[curCH]->Unit;
-    if (languageFlag == 0)
-        unit = 0;
-    for (int c = 5; c < 8; ++c) {
-        const QString text = loadString(1218 + c - 5) + u'[' + unitText(unit) + u']';
-        if (QTableWidgetItem *header = MSFlexGridCH->horizontalHeaderItem(c))
-            header->setText(text);
-        else
-            MSFlexGridCH->setHorizontalHeaderItem(c, new QTableWidgetItem(text));
-    }
+    ListGrid::setUnitHeaders(MSFlexGridCH, 1218, unit);
 }
 
 void FormMain::refreshChannel(int ch)

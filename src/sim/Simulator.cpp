@@ -179,11 +179,15 @@ void Simulator::fillDemoMemory()
         add(1, start1.addSecs(600 * i), room[i], 0, 0);
 
     // Block 2: across the last new year. The listing carries no year, so the host can place it
-    // only while it lies within about eleven months before the clock.
-    const QDateTime newYear(QDate(today.year(), 1, 1), QTime(0, 0));
+    // only while it lies within about eleven months before the clock; in December the turn of
+    // the month stands in for it.
+    const QDate turn(today.year(), today.month() == 12 ? 12 : 1, 1);
     const double night[] = {18.4, 18.2, 18.1, 17.9};
-    for (int i = 0; i < 4; ++i)
-        add(2, newYear.addSecs(-600 + 600 * i), night[i], 0, 0);
+    for (int i = 0; i < 4; ++i) {
+        const QDateTime time = QDateTime(turn, QTime(0, 0)).addSecs(-600 + 600 * i);
+        if (time < now)
+            add(2, time, night[i], 0, 0);
+    }
 
     // Block 3: a furnace in F at whole degrees, once past the range.
     const double furnace[] = {212, 356, 598, 875, 932, 901};
@@ -197,6 +201,22 @@ void Simulator::fillDemoMemory()
     for (int i = 0; i < 5; ++i)
         add(5, start5.addSecs(60 * i), freezer[i], 0, 0);
 
+    m_memory = records;
+}
+
+void Simulator::fillMemory(int count)
+{
+    const QDateTime now = clock();
+    const int perBlock = std::max(100, (count + 63) / 64);
+    QList<MemoryRecord> records;
+    records.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        MemoryRecord r;
+        r.block = 1 + i / perBlock;
+        r.time = now.addSecs(-60 * (count - i));
+        r.value = 20.0 + 5.0 * std::sin(i / 40.0);
+        records.append(r);
+    }
     m_memory = records;
 }
 
@@ -409,6 +429,8 @@ void Simulator::queue(const QStringList &reply, const QString &word, qint64 atMs
         }
     }
 
+    if (takeFault(FirstLineOnly, word))
+        lines = lines.mid(0, 1);
     const bool noLineFeed = takeFault(NoLineFeed, word);
     QByteArray bytes;
     for (int i = 0; i < lines.size(); ++i) {

@@ -20,16 +20,17 @@ public:
     enum Type { LType, FType };
 
     enum Fault {
-        Silence,      // no reply at all
-        WrongReply,   // a reply of the wrong form ("?")
-        ErrReading,   // the reading is " Err"
-        ErrorReading, // the reading is "Error"
-        LowBattery,   // the reading is "Lo.Batt!"
-        SplitReply,   // the reply arrives in two parts with a pause between them
-        TwoReplies,   // the reply is sent twice in one burst
-        NoLineFeed,   // the reply ends in CR only
-        OverRange,    // the reading is over range
-        UnderRange,   // the reading is under range
+        Silence,       // no reply at all
+        WrongReply,    // a reply of the wrong form ("?")
+        ErrReading,    // the reading is " Err"
+        ErrorReading,  // the reading is "Error"
+        LowBattery,    // the reading is "Lo.Batt!"
+        SplitReply,    // the reply arrives in two parts with a pause between them
+        TwoReplies,    // the reply is sent twice in one burst
+        NoLineFeed,    // the reply ends in CR only
+        OverRange,     // the reading is over range
+        UnderRange,    // the reading is under range
+        FirstLineOnly, // only the first line of the reply (a memory listing cut off at once)
     };
 
     struct InstrumentSettings {
@@ -81,8 +82,12 @@ public:
 
     QList<MemoryRecord> memory() const { return m_memory; }
     void setMemory(const QList<MemoryRecord> &records) { m_memory = records; }
-    // A few blocks of plausible records over the last days, across units and a year end.
+    // A few blocks of plausible records over the last days: a block across the last new year,
+    // one in F at whole degrees with an over-range record, negative values.
     void fillDemoMemory();
+    // `count` records of a slow drift, one a minute, 100 to a block from block 1 (more to a
+    // block beyond 6400), the last a minute before the clock: listings of any length.
+    void fillMemory(int count);
 
     // The measured temperature in degrees C at a monotonic time in ms; the default is a slow
     // plausible drift around 25 C.

@@ -38,10 +38,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption demoOption(
         QStringLiteral("demo-memory"),
         QStringLiteral("Fill the memory with demonstration records (always for type F)."));
+    const QCommandLineOption recordsOption(
+        QStringLiteral("memory-records"),
+        QStringLiteral("Fill the memory with N records of a slow drift, one a minute, instead "
+                       "of the demonstration records."),
+        QStringLiteral("N"));
     const QCommandLineOption linkOption(
         QStringLiteral("link"), QStringLiteral("Also make PATH a symbolic link to the terminal."),
         QStringLiteral("PATH"));
-    parser.addOptions({typeOption, demoOption, linkOption});
+    parser.addOptions({typeOption, demoOption, recordsOption, linkOption});
     parser.process(app);
 
     const QString type = parser.value(typeOption).toUpper();
@@ -50,7 +55,15 @@ int main(int argc, char *argv[])
         return 2;
     }
     Simulator sim(type == QLatin1String("F") ? Simulator::FType : Simulator::LType);
-    if (parser.isSet(demoOption) || sim.type() == Simulator::FType)
+    bool countOk = true;
+    const int records = parser.value(recordsOption).toInt(&countOk);
+    if (parser.isSet(recordsOption) && (!countOk || records < 0)) {
+        std::fprintf(stderr, "orvan-sim: --memory-records must be a count\n");
+        return 2;
+    }
+    if (parser.isSet(recordsOption))
+        sim.fillMemory(records);
+    else if (parser.isSet(demoOption) || sim.type() == Simulator::FType)
         sim.fillDemoMemory();
     sim.setTrafficLog([](bool fromHost, const QString &line) {
         std::fprintf(stderr, "%s %s\n", fromHost ? "<-" : "->", qPrintable(line));

@@ -293,13 +293,13 @@ private Q_SLOTS:
         InstrumentRig rig(Field, 1);
         rig.sim.fillDemoMemory();
         rig.prompter.answer(Prompter::AnswerCancel);
-        QVERIFY(!rig.instrument.clearMemoryData());
+        QVERIFY(!rig.instrument.clrMemData());
         QCOMPARE(rig.prompter.shown().first().buttons, Prompter::OkCancel);
         QCOMPARE(rig.port.openCount(), 0);
 
         rig.prompter.answer(Prompter::AnswerOk);
         rig.port.replyOnce(QStringLiteral("CLR"), QStringLiteral("Memory Data cleared."));
-        QVERIFY(!rig.instrument.clearMemoryData());
+        QVERIFY(!rig.instrument.clrMemData());
         QCOMPARE(rig.prompter.texts(),
                  (QStringList{clearQuestion, clearQuestion, "Clear Memory Data is failed."}));
         QVERIFY(!rig.port.isOpen());

@@ -1,0 +1,129 @@
+// The download: the instrument's memory listing read over the link into memBlocks.
+#include "FormReadMem.h"
+
+#include "AppState.h"
+#include "ClassInstrument.h"
+#include "ClassLink.h"
+#include "CommError.h"
+#include "FormFileWait.h"
+#include "Format.h"
+#include "MemoryListing.h"
+#include "Prompter.h"
+#include "Pump.h"
+#include "Settings.h"
+#include "Strings.h"
+
+namespace
+{
+// The progress bar's length: a typical listing's record count.
+constexpr int progressSteps = 130;
+
+// Failures whose message was shown where they were raised.
+bool alreadyReported(int code)
+{
+    switch (code) {
+    case CommError::Stopped:
+    case CommError::PortFailed:
+    case CommError::NoReply:
+    case CommError::WrongType:
+    case CommError::DataFullReported:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+bool FormReadMem::checkMemDataExist(int block)
+{
+    return block >= 0 && block <= 63 && memBlocks[block] != nullptr;
+}
+
+void FormReadMem::clearMemBlocks()
+{
+    for (auto &block : memBlocks)
+        block.reset();
+    setSaveMenu(0);
+}
+
+int FormReadMem::readMemLine(QString fields[11], QString &line)
+{
+    line = link().ReadRS();
+    line.chop(2);
+    // splitBlank consumes its argument; the header needs the whole line.
+    QString rest = line;
+    return splitBlank(rest, fields) + 1;
+}
+
+void FormReadMem::readMemData()
+{
+    Pump &pump = Pump::instance();
+    clearMemBlocks();
+
+    FormFileWait wait;
+    wait.initMsg(loadString(4200), loadString(4201), loadString(4202));
+    wait.initProgress(progressSteps);
+    wait.show1(this);
+    pump.processEvents();
+
+    try {
+        link().PowerOn();
+        instrument().confirmModelType();
+        link().startMeasure();
+        instrument().readUnit();
+        if (languageFlag == 0 && MeasSetting.Unit == 1) {
+            MeasSetting.Unit = 0;
+            showMessage(loadString(1798), Prompter::Ok, Prompter::Warning);
+            throw CommError{CommError::Stopped, loadString(1798)};
+        }
+
+        MemoryListing listing(MeasSetting.Unit);
+        link().SendCommand(QStringLiteral(";"));
+        // SendCommand takes the listing's title line as its reply.
+        link().SendCommand(QStringLiteral("MEM"));
+        QString fields[11];
+        QString line;
+        for (;;) {
+            const int count = readMemLine(fields, line);
+            const MemoryListing::Step step = listing.feed(fields, count, line);
+            if (step == MemoryListing::Overflow)
+                throw CommError{CommError::DataFull, QString()};
+            if (step == MemoryListing::Stopped) {
+                link().PowerOff();
+                showMessage(loadString(4231), Prompter::Ok, Prompter::Information);
+            }
+            if (step != MemoryListing::Continue)
+                break;
+            wait.ProgressJob(int(listing.records().size()));
+            pump.processPendingEvents();
+        }
+        link().PowerOff();
+        wait.ProgressJob(progressSteps);
+
+        if (!listing.records().isEmpty()) {
+            for (const int id : listing.store())
+                showMessage(loadString(id), Prompter::Ok, Prompter::Warning);
+            setSaveMenu(1);
+            wait.Hide1();
+        } else {
+            wait.Hide1();
+            showMessage(loadString(4203), Prompter::Ok, Prompter::Information);
+        }
+    } catch (const CommError &error) {
+        link().PowerOff();
+        for (auto &block : memBlocks) {
+            if (block && block->DataNo < 1)
+                block.reset();
+        }
+        wait.Hide1();
+        if (!alreadyReported(error.code) && !error.description.isEmpty())
+            showMessage(error.description, Prompter::Ok, Prompter::Warning);
+        showMessage(loadString(4205), Prompter::Ok, Prompter::Warning);
+    }
+    // A Stop pressed after the last line was read must not stop the next transaction.
+    stopRequested = false;
+
+    dispMemList();
+    memFileName = newUntitledMemName();
+    memUntitled = true;
+}

@@ -1,0 +1,189 @@
+// The memory data file: every block of the listing in one text file, each as a section
+// "No. n" followed by the block in the channel data file's memory form and an empty line.
+#include "FormReadMem.h"
+
+#include "AppState.h"
+#include "DataFileReader.h"
+#include "FormFileWait.h"
+#include "Format.h"
+#include "Prompter.h"
+#include "Strings.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace
+{
+const QString fileFilter =
+    QStringLiteral("text (*.csv *.txt *.dat)|*.csv;*.txt;*.dat|all (*.*)|*.*");
+const QString defaultPattern = QStringLiteral("*.csv");
+
+enum Message {
+    savingErrorMessage = 1751,
+    readingErrorMessage = 1747,
+    changedMessage = 1749,
+    memoryDataMessage = 1770,
+    dataLostMessage = 1746,
+};
+
+constexpr int sectionLabel = 5014;
+
+bool savingError()
+{
+    showMessage(loadString(savingErrorMessage));
+    return false;
+}
+} // namespace
+
+bool FormReadMem::saveMemFile(const QString &path)
+{
+    stopRequested = false;
+    // The previous file stays in place until the new one is complete.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return savingError();
+
+    FormFileWait wait;
+    wait.initMsg(loadString(1761), loadString(1762), loadString(1763));
+    wait.show1(this);
+    bool ok = true;
+    for (int block = 0; block < 64 && ok; ++block) {
+        // A block without samples would read back as a broken section and end the load there.
+        if (!checkMemDataExist(block) || memBlocks[block]->LastNo < 0)
+            continue;
+        // A section goes through memory first, so that every write failure is the file's own
+        // and reported once.
+        QBuffer section;
+        section.open(QIODevice::WriteOnly);
+        section.write((loadString(sectionLabel) + signedNumberText(block + 1)).toUtf8() + "\r\n");
+        if (!memBlocks[block]->saveFileDataPrim(section, &wait)) {
+            ok = false;
+            // The user stopped: saveFileDataPrim said so already.
+            if (!wait.stopped())
+                savingError();
+            break;
+        }
+        section.write("\r\n");
+        if (file.write(section.data()) != section.data().size()) {
+            ok = false;
+            savingError();
+        }
+    }
+    wait.Hide1();
+    if (!ok) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        return savingError();
+    memFileName = path;
+    memUntitled = false;
+    return true;
+}
+
+bool FormReadMem::saveMemData()
+{
+    const QString path =
+        Prompter::instance().saveFileName(QString(), fileFilter, defaultPattern, memFileName);
+    if (path.isEmpty() || !saveMemFile(path))
+        return false;
+    setSaveMenu(2);
+    return true;
+}
+
+bool FormReadMem::oversaveMemData()
+{
+    if (memUntitled)
+        return saveMemData();
+    if (!saveMemFile(memFileName))
+        return false;
+    setSaveMenu(2);
+    return true;
+}
+
+void FormReadMem::loadMemData()
+{
+    if (blockCount > 0) {
+        const QString question =
+            loadString(memoryDataMessage) + u'\r' + loadString(dataLostMessage);
+        if (showMessage(question, Prompter::OkCancel, Prompter::Question) != Prompter::AnswerOk)
+            return;
+    }
+    const QString path = Prompter::instance().openFileName(QString(), fileFilter, defaultPattern);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showMessage(loadString(readingErrorMessage));
+        return;
+    }
+
+    // Read aside first: a file without one readable section leaves the listing as it was.
+    std::unique_ptr<ClassData> loaded[64];
+    int sections = 0;
+    bool failed = false;
+    bool stopped = false;
+    stopRequested = false;
+    {
+        FormFileWait wait;
+        wait.initMsg(loadString(1753), loadString(1754), loadString(1755));
+        wait.show1(this);
+        DataFileReader in(&file);
+        const QString label = loadString(sectionLabel);
+        QString line;
+        while (in.readLine(line)) {
+            if (line.left(3) != label)
+                continue;
+            const double number = std::nearbyint(leadingNumber(line.mid(3)));
+            if (!(number >= 1 && number <= 64))
+                continue;
+            const int block = static_cast<int>(number) - 1;
+            auto data = std::make_unique<ClassData>();
+            if (!data->loadFileDataPrim(in, &wait)) {
+                failed = true;
+                stopped = wait.stopped();
+                break;
+            }
+            loaded[block] = std::move(data);
+            ++sections;
+        }
+        wait.Hide1();
+    }
+
+    if (failed && !stopped)
+        showMessage(loadString(readingErrorMessage));
+    if (sections == 0) {
+        if (!failed)
+            showMessage(loadString(readingErrorMessage));
+        return;
+    }
+    clearMemBlocks();
+    for (int block = 0; block < 64; ++block)
+        memBlocks[block] = std::move(loaded[block]);
+    if (failed) {
+        // Only part of the file is here: saving it back under its name would drop the rest.
+        memFileName = newUntitledMemName();
+        memUntitled = true;
+        setSaveMenu(1);
+    } else {
+        memFileName = path;
+        memUntitled = false;
+        setSaveMenu(2);
+    }
+    dispMemList();
+}
+
+int FormReadMem::confirmMemSave()
+{
+    if (saveState() != 1)
+        return Prompter::AnswerYes;
+    const Prompter::Answer answer =
+        showMessage(loadString(changedMessage), Prompter::YesNoCancel, Prompter::Question);
+    if (answer == Prompter::AnswerYes && !oversaveMemData())
+        return Prompter::AnswerCancel;
+    return answer;
+}

@@ -1,0 +1,3 @@
+#include "MemBlocks.h"
+
+std::unique_ptr<ClassData> memBlocks[64];

@@ -1,0 +1,190 @@
+#include "ClassData.h"
+#include "DateTime.h"
+#include "Format.h"
+#include "MemBlocks.h"
+#include "MemoryListing.h"
+
+#include <QtTest>
+
+namespace
+{
+const QString header = QStringLiteral("PRINT 00/01/05 10:20:30");
+
+// Feeds the lines as readMemLine splits them; returns the step of the last one.
+MemoryListing::Step feedAll(MemoryListing &listing, const QStringList &lines)
+{
+    MemoryListing::Step step = MemoryListing::Continue;
+    for (const QString &line : lines) {
+        QString rest = line;
+        QString fields[11];
+        const int count = splitBlank(rest, fields) + 1;
+        step = listing.feed(fields, count, line);
+        if (step != MemoryListing::Continue)
+            break;
+    }
+    return step;
+}
+} // namespace
+
+// The listing's lines into the work buffers and on into memBlocks, without a window.
+class TestMemoryListing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void recordIsPlacedAndStored_data();
+    void recordIsPlacedAndStored();
+    void listingEndsAsItsLinesSay_data();
+    void listingEndsAsItsLinesSay();
+    void recordBeyondBufferOverflows();
+    void failedAppendsAreReported_data();
+    void failedAppendsAreReported();
+};
+
+void TestMemoryListing::init()
+{
+    MaxDataNo = 32000;
+    for (auto &block : memBlocks)
+        block.reset();
+}
+
+void TestMemoryListing::cleanup()
+{
+    init();
+}
+
+// Each row: lines after the header; the first sample of the last line's block is checked.
+void TestMemoryListing::recordIsPlacedAndStored_data()
+{
+    QTest::addColumn<QString>("headerLine");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QDateTime>("time");
+    QTest::addColumn<float>("value");
+    QTest::addColumn<int>("resolution");
+    QTest::addColumn<int>("unit");
+
+    auto at = [](int y, int mo, int d, int h, int mi) {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi));
+    };
+    QTest::newRow("december under a january header")
+        << header << QStringList{"No.02 12/31 23:50 18.4 C"} << at(1999, 12, 31, 23, 50) << 18.4f
+        << 0 << 0;
+    QTest::newRow("short date and time padded") << header << QStringList{"No.01 1/04 9:05 253 F"}
+                                                << at(2000, 1, 4, 9, 5) << 253.0f << 1 << 1;
+    QTest::newRow("within 31 days after the clock stays")
+        << header << QStringList{"No.01 2/04 10:20 -0.4 C"} << at(2000, 2, 4, 10, 20) << -0.4f << 0
+        << 0;
+    QTest::newRow("31 days after the clock goes back")
+        << header << QStringList{"No.01 2/05 10:21 -20 C"} << at(1999, 2, 5, 10, 21) << -20.0f << 1
+        << 0;
+    QTest::newRow("over range") << header << QStringList{"No.03 01/03 14:50 932 F OVER"}
+                                << at(2000, 1, 3, 14, 50) << overRangeCode << 1 << 1;
+    QTest::newRow("unknown unit keeps the last")
+        << header << QStringList{"No.01 1/03 9:00 100.0 F", "No.09 1/03 9:00 99.0 ?"}
+        << at(2000, 1, 3, 9, 0) << 99.0f << 0 << 1;
+    QTest::newRow("header in the 1990s")
+        << QStringLiteral("PRINT 99/03/01 08:00:00") << QStringList{"No.64 2/28 23:59 1.5 C"}
+        << at(1999, 2, 28, 23, 59) << 1.5f << 0 << 0;
+    QTest::newRow("header in the 2030s")
+        << QStringLiteral("PRINT 31/01/10 08:00:00") << QStringList{"No.01 12/30 7:00 5.0 C"}
+        << at(2030, 12, 30, 7, 0) << 5.0f << 0 << 0;
+}
+
+void TestMemoryListing::recordIsPlacedAndStored()
+{
+    QFETCH(QString, headerLine);
+    QFETCH(QStringList, lines);
+    MemoryListing listing;
+    QCOMPARE(feedAll(listing, QStringList{headerLine} + lines), MemoryListing::Continue);
+    const int block = listing.records().last().block;
+    QVERIFY(listing.store().isEmpty());
+
+    QVERIFY(memBlocks[block]);
+    const ClassData &data = *memBlocks[block];
+    QCOMPARE(data.ChNo, qint16(block));
+    QCOMPARE(data.DataNo, qint16(1));
+    QTEST(fromDayCount(data.getDataDate0(0)), "time");
+    QTEST(data.getDataY(0), "value");
+    QTEST(int(data.Resolution), "resolution");
+    QTEST(int(data.Unit), "unit");
+    QCOMPARE(data.StartDateTime, data.getDataDate0(0));
+}
+
+void TestMemoryListing::listingEndsAsItsLinesSay_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("records");
+
+    const QString r = QStringLiteral("No.01 1/04 9:05 20.0 C");
+    QTest::newRow("three in a row end it")
+        << QStringList{header, r, "END", "", ""} << int(MemoryListing::Finished) << 1;
+    QTest::newRow("two between records do not")
+        << QStringList{header, "", r, "END", "", r, "", "x"} << int(MemoryListing::Continue) << 2;
+    QTest::newRow("header counts as one")
+        << QStringList{header, "", ""} << int(MemoryListing::Finished) << 0;
+    QTest::newRow("blocks 00, 65, .5, -5, 1 are no records")
+        << QStringList{header,
+                       r,
+                       "No.00 1/04 9:05 20.0 C",
+                       "No.65 1/04 9:05 20.0 C",
+                       r,
+                       "No.5 1/04 9:05 1.0 C",
+                       "No.-5 1/04 9:05 1.0 C",
+                       "No.1 1/04 9:05 1.0 C"}
+        << int(MemoryListing::Finished) << 2;
+    QTest::newRow("time-out") << QStringList{header, r, "TimeOut"} << int(MemoryListing::TimedOut)
+                              << 1;
+    QTest::newRow("stop") << QStringList{header, r, "Cansel"} << int(MemoryListing::Stopped) << 1;
+}
+
+void TestMemoryListing::listingEndsAsItsLinesSay()
+{
+    QFETCH(QStringList, lines);
+    MemoryListing listing;
+    QTEST(int(feedAll(listing, lines)), "step");
+    QTEST(int(listing.records().size()), "records");
+}
+
+void TestMemoryListing::recordBeyondBufferOverflows()
+{
+    MemoryListing listing;
+    QStringList lines{header};
+    for (int i = 0; i < MemoryListing::maxRecords; ++i)
+        lines << QStringLiteral("No.%1 1/04 9:05 20.0 C").arg(1 + i / 100, 2, 10, QLatin1Char('0'));
+    QCOMPARE(feedAll(listing, lines), MemoryListing::Continue);
+    QCOMPARE(feedAll(listing, {QStringLiteral("No.64 1/04 9:05 20.0 C")}), MemoryListing::Overflow);
+    QCOMPARE(listing.records().size(), MemoryListing::maxRecords);
+}
+
+void TestMemoryListing::failedAppendsAreReported_data()
+{
+    QTest::addColumn<int>("maxDataNo");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QList<int>>("failures");
+    QTest::addColumn<int>("stored");
+
+    const QString r = QStringLiteral("No.01 1/04 9:05 20.0 C");
+    QTest::newRow("full set") << 2 << QStringList{r, r, r, "No.02 1/04 9:05 20.0 C"}
+                              << QList<int>{1757} << 2;
+    QTest::newRow("impossible date far from the first")
+        << 32000 << QStringList{r, "No.01 2/30 9:05 20.0 C", "No.01 1/04 25:05 20.0 C", r}
+        << QList<int>{1758, 1758} << 2;
+}
+
+void TestMemoryListing::failedAppendsAreReported()
+{
+    QFETCH(int, maxDataNo);
+    QFETCH(QStringList, lines);
+    MaxDataNo = qint16(maxDataNo);
+    MemoryListing listing;
+    feedAll(listing, QStringList{header} + lines);
+    QTEST(listing.store(), "failures");
+    QTEST(int(memBlocks[0]->DataNo), "stored");
+    QCOMPARE(memBlocks[0]->StopNo, qint16(memBlocks[0]->DataNo - 1));
+}
+
+QTEST_GUILESS_MAIN(TestMemoryListing)
+#include "test_memorylisting.moc"
