@@ -2,7 +2,9 @@
 #include "FakePump.h"
 #include "FormClockSet.h"
 #include "FormMeasSet.h"
+#include "DateTime.h"
 #include "FormReadMem.h"
+#include "ListGrid.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "SimPort.h"
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -32,6 +35,7 @@ private Q_SLOTS:
     void settingsAreSentWithFixedResolution();
     void clockIsSetFromTheDialog();
     void memoryIsClearedAfterTheQuestion();
+    void blockListEditsTitlesAndFollowsRows();
 
 private:
     // Runs `action` on the next modal dialog of type T once it shows.
@@ -137,6 +141,44 @@ void TestFormReadMem::memoryIsClearedAfterTheQuestion()
     m_window->MenuMemDataItem[1]->trigger();
     QCOMPARE(m_prompter->lastText(), QStringLiteral("Clear Memory Data is completed."));
     QVERIFY(m_sim->memory().isEmpty());
+}
+
+void TestFormReadMem::blockListEditsTitlesAndFollowsRows()
+{
+    const double start = toDayCount(QDate(2026, 3, 1), QTime(9, 0));
+    for (int block : {4, 9}) {
+        auto data = std::make_unique<ClassData>();
+        data->storeSample(0, start, 20.0f + block, 0);
+        data->DataNo = 1;
+        data->setTimeData();
+        data->Unit = block == 9 ? 1 : 0;
+        memBlocks[block] = std::move(data);
+    }
+    m_window->dispMemList();
+    QTableWidget *grid = m_window->MSFlexGrid1;
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("10"));
+    QCOMPARE(m_window->curBlock, 4);
+    QCOMPARE(m_window->saveState(), 0);
+
+    // The title cell of the second row, edited in place and stored by moving up.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(m_window->curBlock, 9);
+    QCOMPARE(grid->horizontalHeaderItem(5)->text(), QStringLiteral("Max[°F]"));
+    grid->setCurrentCell(1, ListGrid::titleColumn);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(m_window->Text1->isVisible());
+    m_window->Text1->setText(QStringLiteral("Kiln 2"));
+    QTest::keyClick(m_window->Text1, Qt::Key_Up);
+    QCOMPARE(memBlocks[9]->Title, QStringLiteral("Kiln 2"));
+    QCOMPARE(m_window->curBlock, 4);
+    QCOMPARE(m_window->saveState(), 1);
+    m_window->setNextNo();
+    m_window->setNextNo();
+    QCOMPARE(m_window->gridRow(), 2);
+    for (auto &data : memBlocks)
+        data.reset();
 }
 
 QTEST_MAIN(TestFormReadMem)
