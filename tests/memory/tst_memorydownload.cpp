@@ -41,16 +41,13 @@ private Q_SLOTS:
     void listingIsStoredAsTheInstrumentHoldsIt_data();
     void listingIsStoredAsTheInstrumentHoldsIt();
     void stopDuringListingKeepsWhatWasRead();
-    void failedDownloadLeavesNoBlock_data();
-    void failedDownloadLeavesNoBlock();
-    void listingWithoutRecordsSaysNoMemoryData_data();
-    void listingWithoutRecordsSaysNoMemoryData();
+    void downloadWithoutRecordsLeavesNoBlock_data();
+    void downloadWithoutRecordsLeavesNoBlock();
 
 private:
     // Every block holds its records of the simulator's memory, `count` of them at most, in
     // order; the list shows the blocks in number order.
     void verifyStored(int count = -1);
-    void prepare(Setup setup);
 
     QTemporaryDir m_dir;
     std::unique_ptr<FakePump> m_pump;
@@ -157,8 +154,22 @@ void TestMemoryDownload::stopDuringListingKeepsWhatWasRead()
     QCOMPARE(m_window->saveState(), 1);
 }
 
-void TestMemoryDownload::prepare(Setup setup)
+void TestMemoryDownload::downloadWithoutRecordsLeavesNoBlock_data()
 {
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QStringList>("texts");
+    const QString failed = loadString(4205);
+    QTest::newRow("laboratory type") << LaboratoryType << QStringList{loadString(1779), failed};
+    QTest::newRow("more than 1001 records") << TooManyRecords << QStringList{failed};
+    QTest::newRow("no reply to MEM, cancelled")
+        << MemSilentThenCancel << QStringList{loadString(1732) + QStringLiteral(" (MEM) "), failed};
+    QTest::newRow("time-out at once") << CutAtOnce << QStringList{loadString(4203)};
+    QTest::newRow("empty memory") << EmptyMemory << QStringList{loadString(4203)};
+}
+
+void TestMemoryDownload::downloadWithoutRecordsLeavesNoBlock()
+{
+    QFETCH(Setup, setup);
     m_sim->fillDemoMemory();
     switch (setup) {
     case LaboratoryType:
@@ -178,43 +189,10 @@ void TestMemoryDownload::prepare(Setup setup)
         m_sim->setMemory({});
         break;
     }
-}
-
-void TestMemoryDownload::failedDownloadLeavesNoBlock_data()
-{
-    QTest::addColumn<Setup>("setup");
-    QTest::addColumn<QStringList>("texts");
-    const QString failed = loadString(4205);
-    QTest::newRow("laboratory type") << LaboratoryType << QStringList{loadString(1779), failed};
-    QTest::newRow("more than 1001 records") << TooManyRecords << QStringList{failed};
-    QTest::newRow("no reply to MEM, cancelled")
-        << MemSilentThenCancel << QStringList{loadString(1732) + QStringLiteral(" (MEM) "), failed};
-}
-
-void TestMemoryDownload::failedDownloadLeavesNoBlock()
-{
-    QFETCH(Setup, setup);
-    prepare(setup);
     m_window->readMemData();
     QTEST(m_prompter->texts(), "texts");
     verifyStored(0);
     QCOMPARE(m_window->saveState(), 0);
-}
-
-void TestMemoryDownload::listingWithoutRecordsSaysNoMemoryData_data()
-{
-    QTest::addColumn<Setup>("setup");
-    QTest::newRow("time-out at once") << CutAtOnce;
-    QTest::newRow("empty memory") << EmptyMemory;
-}
-
-void TestMemoryDownload::listingWithoutRecordsSaysNoMemoryData()
-{
-    QFETCH(Setup, setup);
-    prepare(setup);
-    m_window->readMemData();
-    QCOMPARE(m_prompter->texts(), QStringList{loadString(4203)});
-    verifyStored(0);
 }
 
 QTEST_MAIN(TestMemoryDownload)
