@@ -1,12 +1,13 @@
 #include "FormTable.h"
 
+#include "SampleGrid.h"
+
 #include "AppState.h"
 #include "ClassData.h"
 #include "Format.h"
 #include "Strings.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -29,51 +30,18 @@ constexpr int dataColumns = 4;
 constexpr int margin = 8;
 constexpr int frameWidth = 320;
 
-// Turns the grid's wheel into moves of the table's own scroll bar, the grid having none.
-class WheelForwarder : public QObject
-{
-public:
-    WheelForwarder(QScrollBar *target, QObject *parent) : QObject(parent), m_target(target) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Wheel)
-            return QObject::eventFilter(watched, event);
-        QCoreApplication::sendEvent(m_target, event);
-        return true;
-    }
-
-private:
-    QScrollBar *m_target;
-};
-
 } // namespace
 
 FormTable::FormTable(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setFont(QFont(dispFontName, dispFontSize));
 
-    MSFlexGrid1 = new QTableWidget(0, 5, this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
-    MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
-    MSFlexGrid1->setHorizontalHeaderLabels(
-        {loadString(1510), loadString(1511), loadString(1512), loadString(1513), QString()});
-    for (int c = 0; c < 5; ++c)
-        MSFlexGrid1->setColumnWidth(c, gridWidths[c] / twipsPerPixelX);
-
-    VScrollTable = new QScrollBar(Qt::Vertical, this);
-    VScrollTable->setObjectName(QStringLiteral("VScrollTable"));
+    const SampleGrid table = newSampleGrid(
+        this, {loadString(1510), loadString(1511), loadString(1512), loadString(1513), QString()},
+        gridWidths);
+    MSFlexGrid1 = table.grid;
+    VScrollTable = table.scroll;
     connect(VScrollTable, &QScrollBar::valueChanged, this, [this] { dispTableVScroll(); });
-    MSFlexGrid1->viewport()->installEventFilter(new WheelForwarder(VScrollTable, this));
 
     panel.Frame1 = new QGroupBox(loadString(1500), this);
     panel.Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -99,10 +67,7 @@ FormTable::FormTable(QWidget *parent) : QWidget(parent, Qt::Window)
     frameLayout->addWidget(panel.Label1[5], 5, 0, 1, 2);
     frameLayout->setColumnStretch(1, 1);
 
-    int gridWidth = 2 * MSFlexGrid1->frameWidth();
-    for (int w : gridWidths)
-        gridWidth += w / twipsPerPixelX;
-    MSFlexGrid1->setFixedWidth(gridWidth);
+    const int gridWidth = table.width;
     const int scrollWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int minimumHeight = qMax(panel.Frame1->sizeHint().height(),
                                    MSFlexGrid1->horizontalHeader()->sizeHint().height() +

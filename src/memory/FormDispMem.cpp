@@ -1,5 +1,7 @@
 #include "FormDispMem.h"
 
+#include "SampleGrid.h"
+
 #include "AppState.h"
 #include "FieldHelpers.h"
 #include "FormReadMem.h"
@@ -8,7 +10,6 @@
 #include "Strings.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -43,25 +44,6 @@ bool isEnterKey(int key)
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Turns the grid's wheel into moves of the table's own scroll bar, the grid having none.
-class WheelForwarder : public QObject
-{
-public:
-    WheelForwarder(QScrollBar *target, QObject *parent) : QObject(parent), m_target(target) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Wheel)
-            return QObject::eventFilter(watched, event);
-        QCoreApplication::sendEvent(m_target, event);
-        return true;
-    }
-
-private:
-    QScrollBar *m_target;
-};
-
 } // namespace
 
 FormDispMem::FormDispMem(FormReadMem *owner) : QWidget(owner, Qt::Tool), m_owner(owner)
@@ -69,28 +51,14 @@ FormDispMem::FormDispMem(FormReadMem *owner) : QWidget(owner, Qt::Tool), m_owner
     setObjectName(QStringLiteral("FormDispMem"));
     setFont(QFont(dispFontName, dispFontSize));
 
-    MSFlexGrid1 = named(new QTableWidget(0, columns, this), QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
-    MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
-    MSFlexGrid1->setHorizontalHeaderLabels(
-        {loadString(1510), loadString(1511), loadString(1512), loadString(1513), loadString(1514)});
-    int gridWidth = 2 * MSFlexGrid1->frameWidth();
-    for (int c = 0; c < columns; ++c) {
-        MSFlexGrid1->setColumnWidth(c, gridWidths[c] / twipsPerPixelX);
-        gridWidth += gridWidths[c] / twipsPerPixelX;
-    }
-    MSFlexGrid1->setFixedWidth(gridWidth);
-
-    VScrollTable = named(new QScrollBar(Qt::Vertical, this), QStringLiteral("VScrollTable"));
+    const SampleGrid table = newSampleGrid(
+        this,
+        {loadString(1510), loadString(1511), loadString(1512), loadString(1513), loadString(1514)},
+        gridWidths);
+    MSFlexGrid1 = table.grid;
+    VScrollTable = table.scroll;
+    const int gridWidth = table.width;
     connect(VScrollTable, &QScrollBar::valueChanged, this, [this](int value) { dispTable(value); });
-    MSFlexGrid1->viewport()->installEventFilter(new WheelForwarder(VScrollTable, this));
 
     Frame1 = named(new QGroupBox(this), QStringLiteral("Frame1"));
     auto *frameLayout = new QGridLayout(Frame1);

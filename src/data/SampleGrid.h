@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+class QScrollBar;
+class QTableWidget;
+class QWidget;
+
+// The grid of a sample table window: a screenful of fixed rows filled from the data set, moved
+// by a scroll bar of its own (the wheel over the grid moves it too), since one row per sample
+// would be far too slow for 32000 samples.
+struct SampleGrid {
+    QTableWidget *grid = nullptr;
+    QScrollBar *scroll = nullptr;
+    // The grid's width in pixels for the given column widths.
+    int width = 0;
+};
+
+// Columns get `headers` and widths in twips.
+SampleGrid newSampleGrid(QWidget *parent, const QStringList &headers, const int *widthsTwips);
