@@ -335,9 +335,11 @@ double parseDateTime(const QString &text)
     // seconds.
     const int second = t.size() >= 17 ? fieldNumber(t.right(2)) : 0;
 
-    if (year >= 0 && year <= 29)
+    // The instrument and the timer dialog count 00-79 as 20xx; the same rule here keeps files
+    // of 2030 onwards in their century.
+    if (year >= 0 && year <= 79)
         year += 2000;
-    else if (year >= 30 && year <= 99)
+    else if (year >= 80 && year <= 99)
         year += 1900;
     const QDate firstOfYear(year, 1, 1);
     if (!firstOfYear.isValid())

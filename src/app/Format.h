@@ -53,7 +53,7 @@ double parseEmissivity(const QString &text);
 // "-" gives notSetValue; otherwise limited to -50..500 (unit 0) or -60..940 (other units).
 double parseLimit(const QString &text, int unit);
 // "yy/mm/dd hh:nn:ss", "yyyy/mm/dd hh:nn:ss" or "yy/mm/dd hh:nn" read by character position
-// (any separators); years 00-29 are 20xx, 30-99 are 19xx; out-of-range months, days, hours,
+// (any separators); years 00-79 are 20xx, 80-99 are 19xx; out-of-range months, days, hours,
 // minutes and seconds carry over. Texts shorter than 17 characters have no seconds.
 double parseDateTime(const QString &text);
 

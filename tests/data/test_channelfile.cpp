@@ -256,7 +256,7 @@ void TestChannelFile::handMadeFileLoadsOrFailsWithOneMessage_data()
     QTest::newRow("value that is no number") << first + "99/08/01,10:00:01,n/a\r\n" << cannotRead;
     QTest::newRow("line with fewer fields") << first + "99/08/01\r\n" << cannotRead;
     QTest::newRow("samples a century apart")
-        << realTimeHeader + "30/01/01,00:00:00,1.0\r\n29/12/31,00:00:00,2.0\r\n"
+        << realTimeHeader + "80/01/01,00:00:00,1.0\r\n79/12/31,00:00:00,2.0\r\n"
         << cannotRead;
 }
 

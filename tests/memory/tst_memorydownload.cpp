@@ -136,6 +136,25 @@ void TestMemoryDownload::listingIsStoredAsTheInstrumentHoldsIt()
     verifyStored();
     QCOMPARE(m_window->saveState(), 1);
     QVERIFY(m_window->memUntitled);
+
+    // Saved and loaded back, the listing is the download again, block for block.
+    const QString path = m_dir.filePath(QStringLiteral("listing.csv"));
+    QVERIFY(m_window->saveMemFile(path));
+    m_prompter->answer(Prompter::AnswerOk); // "There is memory data."
+    m_prompter->answerFile(path);
+    m_window->loadMemData();
+    QCOMPARE(m_window->saveState(), 2);
+    QList<Simulator::MemoryRecord> records = m_sim->memory();
+    int index[64] = {};
+    for (const Simulator::MemoryRecord &r : records) {
+        QVERIFY(memBlocks[r.block - 1]);
+        const ClassData &data = *memBlocks[r.block - 1];
+        const int i = index[r.block - 1]++;
+        QCOMPARE(fromDayCount(data.getDataDate0(i)), wholeMinute(r.time));
+        QCOMPARE(int(data.Unit), r.unit);
+    }
+    for (int block = 0; block < 64; ++block)
+        QCOMPARE(memBlocks[block] ? int(memBlocks[block]->DataNo) : 0, index[block]);
 }
 
 void TestMemoryDownload::stopDuringListingKeepsWhatWasRead()
