@@ -122,6 +122,7 @@ void setDefaults()
     Settings.LogTimeUnit = 0;
     for (QString &device : Settings.portDevices)
         device.clear();
+    Settings.ExcelFolder.clear();
     MeasSetting.Unit = 0;
     MeasSetting.Precision = 0;
     MeasSetting.EmissivityStr = QStringLiteral("1.00");
@@ -131,6 +132,11 @@ void setDefaults()
 
 void readSettingLine(QString line)
 {
+    // A folder may itself hold commas, so it is the whole rest of the line.
+    if (line.startsWith(QLatin1String("ExcelFolder,"))) {
+        Settings.ExcelFolder = line.mid(12).trimmed();
+        return;
+    }
     QString fields[11];
     if (splitComma(line, fields) < 1)
         return; // no comma: malformed, not a key with an empty value
@@ -296,6 +302,9 @@ bool saveSettings(const QString &path)
     for (const PositionKey &position : positionKeys)
         line(QLatin1String(position.key) + u',' + intText(Settings.*position.field));
     line(QStringLiteral("COMPort,") + intText(Settings.comPortIndex + 1));
+    // Only when set, so that other files keep the classic layout.
+    if (!Settings.ExcelFolder.isEmpty())
+        line(QStringLiteral("ExcelFolder,") + Settings.ExcelFolder);
     line(QString());
     line(QStringLiteral("[MeasSetting]"));
     line(QStringLiteral("IntervalTimeCount,") + precisionText(Settings.IntervalTimeCount, -1));

@@ -36,6 +36,8 @@ struct SettingsRecord {
 
     // Device that COM1..COM4 reach; empty = the automatic choice.
     QString portDevices[4];
+    // Where spreadsheet workbooks go; empty = the documents folder's "OrvanUtility".
+    QString ExcelFolder;
 };
 
 extern SettingsRecord Settings;

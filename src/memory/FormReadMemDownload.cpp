@@ -11,7 +11,11 @@
 #include "Prompter.h"
 #include "Pump.h"
 #include "Settings.h"
+#include "SheetWriter.h"
 #include "Strings.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 namespace
 {
@@ -31,6 +35,23 @@ bool alreadyReported(int code)
     default:
         return false;
     }
+}
+
+// "Load to Excel?" after a download, asked only when workbooks can be written at all; Yes
+// exports every block. `started` is the download's start, a day count.
+void offerWorkbook(double started)
+{
+    const QString folder = SheetWriter::defaultFolder();
+    if (!SheetWriter::canCreateFolder(folder))
+        return;
+    if (showMessage(loadString(4204), Prompter::YesNo, Prompter::Question) != Prompter::AnswerYes)
+        return;
+    const QString path = SheetWriter::exportBlocks(folder, memBlocks, 64, started);
+    if (path.isEmpty())
+        return;
+    showMessage(loadString(1767) + u' ' + path, Prompter::Ok, Prompter::Information);
+    if (SheetWriter::openFinished)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 } // namespace
 
@@ -58,6 +79,7 @@ int FormReadMem::readMemLine(QString fields[11], QString &line)
 void FormReadMem::readMemData()
 {
     Pump &pump = Pump::instance();
+    const double started = pump.now();
     clearMemBlocks();
 
     FormFileWait wait;
@@ -105,6 +127,7 @@ void FormReadMem::readMemData()
                 showMessage(loadString(id), Prompter::Ok, Prompter::Warning);
             setSaveMenu(1);
             wait.Hide1();
+            offerWorkbook(started);
         } else {
             wait.Hide1();
             showMessage(loadString(4203), Prompter::Ok, Prompter::Information);

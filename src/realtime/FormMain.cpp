@@ -13,10 +13,12 @@
 #include "Format.h"
 #include "Prompter.h"
 #include "Settings.h"
+#include "SheetWriter.h"
 #include "Strings.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -24,13 +26,23 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace
 {
 // Grid column widths in twips.
 constexpr int gridWidths[9] = {450, 1950, 1575, 1575, 900, 900, 900, 900, 1350};
+
+// Owns the window's sheet writer as a child, so it lives exactly as long as the window.
+class SheetHolder : public QObject
+{
+public:
+    using QObject::QObject;
+    SheetWriter writer;
+};
 } // namespace
 
 FormMain::FormMain(SerialPort *port, QWidget *parent) : LinkWindow(port, parent)
@@ -179,6 +191,19 @@ void FormMain::Form_Load()
                    QStringLiteral("]"));
     loadSettingsFile();
     placeAt(Settings.TopL, Settings.LeftL);
+    // Workbooks of runs a crash cut short, before this window's own runs start.
+    const QStringList recovered = SheetWriter::recover(SheetWriter::defaultFolder());
+    if (!recovered.isEmpty())
+        showMessage(loadString(1768) + u'\r' + recovered.join(u'\r'), Prompter::Ok,
+                    Prompter::Information);
+    SheetWriter &writer = (new SheetHolder(this))->writer;
+    writer.finished = [this](const QString &path) {
+        // A status text, not a message box: the next run may start at once.
+        statusBar()->showMessage(loadString(1767) + u' ' + path);
+        if (SheetWriter::openFinished)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    setSheetLog(&writer);
     m_measSet = new FormMeasSet(this);
     // The interval and logging time of the settings file hold until the first run sets them.
     measStart()->loadMeasSetting();

@@ -209,6 +209,8 @@ const StringEntry stringTable[] = {
     {11764, "File is disabled for overwrite."},
     {11765, "This file is already opened by another application."},
     {11766, "Help file is not found."},
+    {11767, "Workbook saved:"},
+    {11768, "A workbook of an interrupted run was recovered:"},
     {11770, "There is memory data."},
     {11771, "Connection is right. But cannot be used in Real Time Measurement mode."},
     {11772, "Please use in Read Memory Data mode."},

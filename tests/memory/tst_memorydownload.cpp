@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -68,6 +69,10 @@ void TestMemoryDownload::init()
     m_port = std::make_unique<SimPort>(*m_sim);
     m_window = new FormReadMem(m_port.get());
     m_window->show();
+    // No workbook folder can be made below a plain file: downloads ask nothing about one.
+    QFile blocker(m_dir.filePath(QStringLiteral("plain")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    Settings.ExcelFolder = blocker.fileName() + QStringLiteral("/books");
     // A block from an earlier download that every download must replace.
     memBlocks[40] = std::make_unique<ClassData>();
 }

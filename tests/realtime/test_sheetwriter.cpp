@@ -1,0 +1,361 @@
+#include "AppState.h"
+#include "ClassData.h"
+#include "DateTime.h"
+#include "FakePump.h"
+#include "FormDialog.h"
+#include "FormMain.h"
+#include "FormMeasStart.h"
+#include "FormReadMem.h"
+#include "Format.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SheetWriter.h"
+#include "SimPort.h"
+#include "Simulator.h"
+#include "Strings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace
+{
+const QDateTime clockStart(QDate(2026, 3, 1), QTime(10, 0, 0));
+
+QString zipEntry(const QString &workbook, const QString &entry)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), workbook, entry});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// The cell texts of every row of worksheet `n` (inline strings, as the writer stores them).
+QList<QStringList> sheetRows(const QString &workbook, int n = 1)
+{
+    const QString xml = zipEntry(workbook, QStringLiteral("xl/worksheets/sheet%1.xml").arg(n));
+    static const QRegularExpression rowPattern(QStringLiteral("<row [^>]*>(.*?)</row>"));
+    static const QRegularExpression textPattern(QStringLiteral("<t[^>]*>([^<]*)</t>"));
+    QList<QStringList> rows;
+    for (const auto &row : rowPattern.globalMatch(xml)) {
+        QStringList cells;
+        for (const auto &text : textPattern.globalMatch(row.captured(1)))
+            cells << text.captured(1);
+        rows << cells;
+    }
+    return rows;
+}
+
+QStringList sheetNames(const QString &workbook)
+{
+    static const QRegularExpression pattern(QStringLiteral("<sheet name=\"([^\"]*)\""));
+    QStringList names;
+    for (const auto &match : pattern.globalMatch(zipEntry(workbook, "xl/workbook.xml")))
+        names << match.captured(1);
+    return names;
+}
+
+bool columnAIs13Wide(const QString &workbook, int n = 1)
+{
+    // Excel stores a width of 13 characters as 13.7109375 (the cell padding added).
+    return zipEntry(workbook, QStringLiteral("xl/worksheets/sheet%1.xml").arg(n))
+        .contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"13.7109375\""));
+}
+
+// A folder below a plain file can never be created, whoever runs the test.
+QString unwritableFolder()
+{
+    static QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("plain-file")));
+    blocker.open(QIODevice::WriteOnly);
+    return blocker.fileName() + QStringLiteral("/books");
+}
+
+QStringList header(const QString &unit)
+{
+    return {QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Data[%1]").arg(unit)};
+}
+} // namespace
+
+// Spreadsheet logging: workbooks of logged runs and memory downloads, read back from the .xlsx.
+class TestSheetWriter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void runWorkbookHoldsHeaderThenSampleTexts_data();
+    void runWorkbookHoldsHeaderThenSampleTexts();
+    void loggedRunWritesOneRowPerSample_data();
+    void loggedRunWritesOneRowPerSample();
+    void killedRunIsRebuiltAtNextStart();
+    void downloadExportsOneSheetPerBlock_data();
+    void downloadExportsOneSheetPerBlock();
+
+private:
+    // The settings file the next main window reads: the workbook folder and Load To Excel.
+    void writeSettings(const QString &folder);
+    void runTimes(FormMain &main, int samples);
+    QStringList workbooks() const;
+
+    QTemporaryDir m_dir;
+    QString m_folder;
+    std::unique_ptr<FakePump> m_pump;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<SimPort> m_port;
+};
+
+void TestSheetWriter::initTestCase()
+{
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty(), "needs unzip");
+    SheetWriter::openFinished = false;
+}
+
+void TestSheetWriter::init()
+{
+    programMode = 0;
+    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
+    QFile::remove(settingsFileOverride);
+    m_folder = m_dir.filePath(QStringLiteral("books%1").arg(QTest::currentDataTag()) +
+                              QTest::currentTestFunction());
+    MeasSetting = MeasSettingRecord();
+    Settings = SettingsRecord();
+    for (auto &data : channelData)
+        data.reset();
+    m_pump = std::make_unique<FakePump>(clockStart);
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_sim = std::make_unique<Simulator>(Simulator::LType);
+    m_port = std::make_unique<SimPort>(*m_sim);
+}
+
+void TestSheetWriter::cleanup()
+{
+    for (auto &data : channelData)
+        data.reset();
+    for (auto &block : memBlocks)
+        block.reset();
+    m_port.reset();
+    m_sim.reset();
+    m_prompter.reset();
+    m_pump.reset();
+    programMode = 0;
+}
+
+void TestSheetWriter::writeSettings(const QString &folder)
+{
+    QFile file(settingsFileOverride);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Setting]\r\nExcelFolder," + folder.toUtf8() +
+               "\r\n\r\n[MeasSetting]\r\nUseExcel,1\r\n");
+}
+
+QStringList TestSheetWriter::workbooks() const
+{
+    QStringList paths;
+    for (const QString &name : QDir(m_folder).entryList(QDir::Files))
+        paths << QDir(m_folder).filePath(name);
+    return paths;
+}
+
+void TestSheetWriter::runTimes(FormMain &main, int samples)
+{
+    auto *timer = new QTimer(&main);
+    connect(timer, &QTimer::timeout, this, [=] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == &FormDialog::instance()) {
+            FormDialog::instance().Command1->click(); // CH1
+        } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
+            timer->deleteLater();
+            times->TextInterval->setText(QStringLiteral("1"));
+            times->ComboIntervalUnit->setCurrentIndex(0);
+            times->ComboLogTimeUnit->setCurrentIndex(1); // Times
+            times->TextLogTime->setText(QString::number(samples));
+            QTimer::singleShot(0, times->Command1, &QPushButton::click);
+        }
+    });
+    timer->start(2);
+    m_pump->setStep(50);
+    m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
+    main.Command1[1]->click();
+    QVERIFY(!main.measuring);
+}
+
+void TestSheetWriter::runWorkbookHoldsHeaderThenSampleTexts_data()
+{
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<int>("resolution");
+    QTest::addColumn<QStringList>("firstSample");
+    QTest::newRow("C, tenths") << 0 << 0 << QStringList{"2026/03/01", "10:00:00", "23.5"};
+    QTest::newRow("F, whole degrees") << 1 << 1 << QStringList{"2026/03/01", "10:00:00", "24"};
+}
+
+void TestSheetWriter::runWorkbookHoldsHeaderThenSampleTexts()
+{
+    QFETCH(int, unit);
+    QFETCH(int, resolution);
+    QFETCH(QStringList, firstSample);
+    ClassData data;
+    data.ChNo = 2;
+    data.Unit = qint16(unit);
+    data.Resolution = qint16(resolution);
+    data.StartDateTime = toDayCount(clockStart);
+    QStringList finished;
+    SheetWriter writer(m_folder);
+    writer.finished = [&finished](const QString &path) { finished << path; };
+    QVERIFY(writer.available());
+    writer.writeExcelRow(data.StartDateTime, 1.0f); // no sheet open: ignored
+    writer.release();
+    QCOMPARE(writer.rowCount(), 0);
+
+    // Two runs of the same second must not overwrite each other.
+    for (int run = 0; run < 2; ++run) {
+        writer.openExcelLog(data);
+        writer.writeExcelRow(data.StartDateTime, 23.5f);
+        writer.writeExcelRow(data.StartDateTime + 1 / secondsPerDay, -0.5f);
+        QCOMPARE(writer.rowCount(), 3);
+        writer.release();
+    }
+
+    const QString stem = m_folder + QStringLiteral("/CH3 2026-03-01 10-00-00");
+    QCOMPARE(finished, QStringList({stem + ".xlsx", stem + " (2).xlsx"}));
+    // No side file or partial workbook left behind.
+    QCOMPARE(workbooks(), QStringList({finished[1], finished[0]}));
+    const QList<QStringList> rows = sheetRows(finished[0]);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], header(unitText(unit)));
+    QCOMPARE(rows[1], firstSample);
+    QCOMPARE(rows[2][1], QStringLiteral("10:00:01"));
+    QVERIFY(columnAIs13Wide(finished[0]));
+}
+
+void TestSheetWriter::loggedRunWritesOneRowPerSample_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<int>("samples");
+    QTest::newRow("3600 samples at 1 s") << true << 3600;
+    QTest::newRow("unwritable folder: the run goes on") << false << 3;
+}
+
+void TestSheetWriter::loggedRunWritesOneRowPerSample()
+{
+    QFETCH(bool, writable);
+    QFETCH(int, samples);
+    writeSettings(writable ? m_folder : unwritableFolder());
+    QPointer<FormMain> main = new FormMain(m_port.get());
+    main->show();
+    QCOMPARE(main->excelAvailable, writable);
+    runTimes(*main, samples);
+    QCOMPARE(int(channelData[0]->DataNo), samples);
+    QCOMPARE(m_prompter->texts().size(), 1); // only the start question
+    const QStringList paths = workbooks();
+    QCOMPARE(paths.size(), writable ? 1 : 0);
+    if (writable) {
+        // Named after the start, which follows the handshake.
+        QVERIFY(QRegularExpression(QStringLiteral("/CH1 2026-03-01 10-00-\\d\\d\\.xlsx$"))
+                    .match(paths[0])
+                    .hasMatch());
+        const QList<QStringList> rows = sheetRows(paths[0]);
+        QCOMPARE(rows.size(), samples + 1);
+        const double last = channelData[0]->getDataDate0(samples - 1);
+        QCOMPARE(rows.last().mid(0, 2), QStringList({longDateText(last), timeText(last)}));
+        QVERIFY(main->statusBar()->currentMessage().endsWith(paths[0]));
+    }
+    delete main;
+}
+
+void TestSheetWriter::killedRunIsRebuiltAtNextStart()
+{
+    ClassData data;
+    data.StartDateTime = toDayCount(clockStart);
+    auto writer = std::make_unique<SheetWriter>(m_folder);
+    writer->openExcelLog(data);
+    for (int i = 0; i < 5; ++i)
+        writer->writeExcelRow(data.StartDateTime + i / secondsPerDay, 20.0f + i);
+    writer.reset();
+    const QString path = m_folder + QStringLiteral("/CH1 2026-03-01 10-00-00.xlsx");
+    QCOMPARE(workbooks(), QStringList{path + ".rows"});
+    {
+        // The kill came in the middle of a row.
+        QFile side(path + ".rows");
+        QVERIFY(side.open(QIODevice::Append));
+        side.write("2026/03/01,10:0");
+    }
+
+    writeSettings(m_folder);
+    QPointer<FormMain> main = new FormMain(m_port.get());
+    QCOMPARE(m_prompter->texts().size(), 1);
+    QVERIFY(m_prompter->texts().first().contains(path));
+    QCOMPARE(workbooks(), QStringList{path});
+    const QList<QStringList> rows = sheetRows(path);
+    QCOMPARE(rows.size(), 6);
+    QCOMPARE(rows[5], QStringList({"2026/03/01", "10:00:04", "24.0"}));
+    delete main;
+}
+
+void TestSheetWriter::downloadExportsOneSheetPerBlock_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("writable folder") << true;
+    QTest::newRow("unwritable folder: no question") << false;
+}
+
+void TestSheetWriter::downloadExportsOneSheetPerBlock()
+{
+    QFETCH(bool, writable);
+    programMode = 1;
+    Simulator sim(Simulator::FType);
+    sim.setClock(clockStart);
+    sim.fillDemoMemory();
+    SimPort port(sim);
+    QPointer<FormReadMem> window = new FormReadMem(&port);
+    window->show();
+    Settings.ExcelFolder = writable ? m_folder : unwritableFolder();
+    m_prompter->answer(Prompter::AnswerYes); // "Load to Excel?"
+    window->readMemData();
+    delete window;
+
+    if (!writable) {
+        QCOMPARE(m_prompter->texts(), QStringList());
+        return;
+    }
+    QCOMPARE(m_prompter->texts().first(), loadString(4204));
+    const QStringList paths = workbooks();
+    QCOMPARE(paths.size(), 1);
+    QVERIFY(paths[0].endsWith(QStringLiteral("/Memory 2026-03-01 10-00-00.xlsx")));
+    QVERIFY(m_prompter->texts().last().endsWith(paths[0]));
+    QStringList expectedNames;
+    for (int block = 0; block < 64; ++block) {
+        if (memBlocks[block])
+            expectedNames << QStringLiteral("No.") + signedNumberText(block + 1);
+    }
+    QCOMPARE(sheetNames(paths[0]), expectedNames);
+
+    int sheet = 0;
+    for (int block = 0; block < 64; ++block) {
+        const ClassData *data = memBlocks[block].get();
+        if (!data)
+            continue;
+        ++sheet;
+        const QList<QStringList> rows = sheetRows(paths[0], sheet);
+        QCOMPARE(rows.size(), data->DataNo + 2);
+        QCOMPARE(rows[0], QStringList{QStringLiteral("Memory No.") + signedNumberText(block + 1)});
+        QCOMPARE(rows[1], header(unitText(data->Unit)));
+        const double time = data->getDataDate0(0);
+        QCOMPARE(rows[2], QStringList({longDateText(time), timeText(time),
+                                       valueText(data->getDataY(0), data->Resolution)}));
+        QVERIFY(columnAIs13Wide(paths[0], sheet));
+    }
+}
+
+QTEST_MAIN(TestSheetWriter)
+#include "test_sheetwriter.moc"
