@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QPrinter;
+
 // Every message box, question and file dialog of the application passes through the one
 // installed prompter: Qt dialogs in the application, scripted answers in tests.
 class Prompter
@@ -31,6 +33,16 @@ public:
     {
         Q_UNUSED(rgb)
         return false;
+    }
+
+    // The print dialog (pageSetupOnly false) or the page setup dialog for `printer`, which
+    // keeps what the user chose. False when the user cancelled. Without dialogs the printer
+    // is taken as it is.
+    virtual bool printSetup(QPrinter &printer, bool pageSetupOnly)
+    {
+        Q_UNUSED(printer)
+        Q_UNUSED(pageSetupOnly)
+        return true;
     }
 
     static Prompter &instance();

@@ -7,6 +7,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace
 {
@@ -138,4 +141,20 @@ bool QtPrompter::chooseColor(quint32 &rgb)
         return false;
     rgb = picked.rgb() & 0xffffff;
     return true;
+}
+
+bool QtPrompter::printSetup(QPrinter &printer, bool pageSetupOnly)
+{
+    if (pageSetupOnly) {
+        QPageSetupDialog dialog(&printer, dialogParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
+    QPrintDialog dialog(&printer, dialogParent());
+    // A listing always prints whole: no page range, selection or current page.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+    return dialog.exec() == QDialog::Accepted;
 }

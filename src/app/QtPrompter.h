@@ -12,6 +12,8 @@ public:
     QString saveFileName(const QString &title, const QString &filter, const QString &defaultPattern,
                          const QString &proposedPath) override;
     bool chooseColor(quint32 &rgb) override;
+    // Printing to a PDF file stays offered, also where no printer is installed.
+    bool printSetup(QPrinter &printer, bool pageSetupOnly) override;
 
     // "label|patterns|label|patterns" as Qt's "label (patterns);;..." filter list.
     static QStringList qtFilters(const QString &filter);

@@ -109,6 +109,49 @@ int ClassGraph::findStartIndex(const ClassData &data, qint32 t)
 QRect ClassGraph::drawData(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
                            const PlotFrame &frame)
 {
+    return drawTrace(painter, data, t0, t1, frame, QPen(QColor::fromRgb(waveColor), 0), 5);
+}
+
+int ClassGraph::printerPenValue(QRgb colour)
+{
+    const int brightness = qRed(colour) + qGreen(colour) + qBlue(colour);
+    if (brightness < 100)
+        return 4;
+    if (brightness < 300)
+        return 3;
+    if (brightness < 500)
+        return 2;
+    return 1;
+}
+
+QPen ClassGraph::printerPen(int penValue, QColor colour, double penUnit)
+{
+    QPen pen(colour, std::max(penValue, 1) * penUnit);
+    // Round ends join the separate segments of a wide trace without notches.
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+void ClassGraph::setPrinterPen(QPainter &painter, bool colourPrinter, double penUnit) const
+{
+    if (colourPrinter)
+        painter.setPen(printerPen(2, QColor::fromRgb(waveColor), penUnit));
+    else
+        painter.setPen(printerPen(printerPenValue(waveColor), Qt::black, penUnit));
+}
+
+QRect ClassGraph::drawDataPrinter(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
+                                  const PlotFrame &frame, bool colourPrinter, double penUnit)
+{
+    setPrinterPen(painter, colourPrinter, penUnit);
+    // The sparse-sample dot keeps its screen size: five pen units.
+    return drawTrace(painter, data, t0, t1, frame, painter.pen(), int(std::lround(5 * penUnit)));
+}
+
+QRect ClassGraph::drawTrace(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
+                            const PlotFrame &frame, const QPen &pen, int dotSize)
+{
     if (data.LastNo < 0)
         return {};
     const int step = timeScrollStep(frame.timeScale);
@@ -206,16 +249,17 @@ QRect ClassGraph::drawData(QPainter &painter, const ClassData &data, qint32 t0, 
     if (lines.isEmpty())
         return {};
 
-    const QColor color = QColor::fromRgb(waveColor);
+    const QColor color = pen.color();
     // On the plot picture itself vertical lines, nearly all lines of dense data, are written
     // as pixel columns: Qt's line set-up costs more than the few pixels of such a line.
     QImage *image = painter.device() && painter.device()->devType() == QInternal::Image
                         ? static_cast<QImage *>(painter.device())
                         : nullptr;
-    if (image && image->format() == QImage::Format_RGB32 && painter.transform().isIdentity()) {
+    if (image && image->format() == QImage::Format_RGB32 && painter.transform().isIdentity() &&
+        pen.isCosmetic()) {
         const QRect clip =
             QRect(frame.left, 0, frame.right - frame.left + 1, frame.height) & image->rect();
-        const QRgb pixel = 0xff000000 | waveColor;
+        const QRgb pixel = 0xff000000 | color.rgb();
         int kept = 0;
         for (const QLine &line : lines) {
             if (line.x1() != line.x2()) {
@@ -231,12 +275,13 @@ QRect ClassGraph::drawData(QPainter &painter, const ClassData &data, qint32 t0, 
         }
         lines.resize(kept);
     }
-    painter.setPen(QPen(color, 0));
+    painter.setPen(pen);
     painter.drawLines(lines.constData(), int(lines.size()));
-    // A dot is a 5 x 5 square on whole pixels, so that a dot cut by a strip's edge and the
-    // rest of it drawn with the next strip make the same square.
+    // A dot is a square on whole pixels, so that a dot cut by a strip's edge and the rest of
+    // it drawn with the next strip make the same square.
     for (const QPoint &dot : dots)
-        painter.fillRect(QRect(dot.x() - 2, dot.y() - 2, 5, 5), color);
-    const int margin = dots.isEmpty() ? 1 : 4;
+        painter.fillRect(QRect(dot.x() - dotSize / 2, dot.y() - dotSize / 2, dotSize, dotSize),
+                         color);
+    const int margin = dots.isEmpty() ? 1 : dotSize / 2 + 2;
     return QRect(QPoint(minX, minY), QPoint(maxX, maxY)).adjusted(-margin, -margin, margin, margin);
 }

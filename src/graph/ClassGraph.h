@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPen>
 #include <QRect>
 #include <QRgb>
 #include <QtGlobal>
@@ -51,7 +52,22 @@ public:
     QRect drawData(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
                    const PlotFrame &frame);
 
+    // Pen value 1..4 of a trace on a monochrome printer from the colour's brightness R+G+B:
+    // below 100 -> 4, below 300 -> 3, below 500 -> 2, else 1, so that traces stay apart
+    // without colour.
+    static int printerPenValue(QRgb colour);
+    // A printer pen `penValue` pen units wide; `penUnit` is in device pixels.
+    static QPen printerPen(int penValue, QColor colour, double penUnit);
+    // Colour printer: the trace colour at pen value 2; monochrome: black at printerPenValue.
+    void setPrinterPen(QPainter &painter, bool colourPrinter, double penUnit) const;
+    // drawData on a printer page: `frame` is in device pixels, the pen from setPrinterPen.
+    QRect drawDataPrinter(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
+                          const PlotFrame &frame, bool colourPrinter, double penUnit);
+
 private:
+    QRect drawTrace(QPainter &painter, const ClassData &data, qint32 t0, qint32 t1,
+                    const PlotFrame &frame, const QPen &pen, int dotSize);
+
     int m_chNo = 0;
     int m_lastDataNo = 31999;
 };

@@ -4,18 +4,23 @@
 #include "FormCurMove.h"
 #include "FormDispRange.h"
 #include "FormGraphMove.h"
+#include "GraphPrint.h"
 
 #include "AppState.h"
 #include "ClassData.h"
 #include "Format.h"
+#include "PrintListing.h"
+#include "Prompter.h"
 #include "Settings.h"
 #include "Strings.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +28,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
@@ -124,16 +130,16 @@ void FormGraph::buildMenus()
         return action;
     };
 
-    // Printing and the clipboard picture are not offered yet.
     MenuFileItem[0] = add(MenuTop[0], 2020);
     MenuFileItem[1] = add(MenuTop[0], 2021);
     MenuTop[0]->addSeparator();
     MenuFileItem[3] = add(MenuTop[0], 2022);
-    MenuFileItem[0]->setEnabled(false);
-    MenuFileItem[1]->setEnabled(false);
+    for (int i = 0; i < 2; ++i)
+        connect(MenuFileItem[i], &QAction::triggered, this, [this, i] { MenuFileItem_Click(i); });
     connect(MenuFileItem[3], &QAction::triggered, this, &QWidget::hide);
     MenuEditItem[0] = add(MenuTop[1], 2030);
-    MenuEditItem[0]->setEnabled(false);
+    MenuEditItem[0]->setShortcut(QKeySequence::Copy);
+    connect(MenuEditItem[0], &QAction::triggered, this, [this] { MenuEditItem_Click(0); });
 
     QMenu *graph = MenuTop[2];
     MenuGraphItem[0] = add(graph, 2040);
@@ -227,6 +233,25 @@ void FormGraph::addMemScale()
     if (MenuMulBuff.size() > 5)
         delete MenuMulBuff.takeFirst();
     MenuMulMem->setText(loadString(2165) + QStringLiteral("(No.%1)").arg(number + 1));
+}
+
+void FormGraph::MenuFileItem_Click(int index)
+{
+    // The printer and its page setup are those of the data listings.
+    QPrinter &printer = PrintListing::printer();
+    if (index == 0) {
+        Prompter::instance().printSetup(printer, true);
+        return;
+    }
+    if (index != 1 || !Prompter::instance().printSetup(printer, false))
+        return;
+    printGraph(printer, m_plot, printer.colorMode() == QPrinter::Color);
+}
+
+void FormGraph::MenuEditItem_Click(int index)
+{
+    Q_UNUSED(index)
+    QGuiApplication::clipboard()->setImage(copyGraphImage(m_plot));
 }
 
 void FormGraph::buildControls()

@@ -87,6 +87,11 @@ public:
     QTableWidget *CurDataTable2 = nullptr;
     QPushButton *ButtonTimeAxis = nullptr;
 
+    // File menu: 0 page setup, 1 print the current view on one page.
+    void MenuFileItem_Click(int index);
+    // Edit menu: every item puts the picture of the current view on the clipboard.
+    void MenuEditItem_Click(int index);
+
     void refreshCursorTable();
     void refreshStatisTable();
     void addMemScale();

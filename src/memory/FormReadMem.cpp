@@ -10,6 +10,7 @@
 #include "FormMeasSet.h"
 #include "Format.h"
 #include "ListGrid.h"
+#include "PrintListing.h"
 #include "Prompter.h"
 #include "Settings.h"
 #include "Strings.h"
@@ -21,6 +22,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace
 {
@@ -63,10 +66,9 @@ void FormReadMem::buildMenus()
     connect(MenuFileItem[0], &QAction::triggered, this, &FormReadMem::loadMemData);
     connect(MenuFileItem[2], &QAction::triggered, this, &FormReadMem::oversaveMemData);
     connect(MenuFileItem[3], &QAction::triggered, this, &FormReadMem::saveMemData);
+    connect(MenuFileItem[5], &QAction::triggered, this, [] { PrintListing::showPageSetup(); });
+    connect(MenuFileItem[6], &QAction::triggered, this, [this] { Command1_Click(2); });
     connect(MenuFileItem[8], &QAction::triggered, this, &QWidget::close);
-    // Printing the listing is not offered yet.
-    MenuFileItem[5]->setEnabled(false);
-    MenuFileItem[6]->setEnabled(false);
 
     QMenu *set = MenuTop[1];
     MenuSetItem[0] = add(set, 4020);
@@ -181,6 +183,15 @@ void FormReadMem::Command1_Click(int index)
     case 1:
         oversaveMemData();
         break;
+    case 2:
+        if (std::none_of(std::begin(memBlocks), std::end(memBlocks),
+                         [](const auto &block) { return bool(block); })) {
+            showMessage(loadString(4232));
+            return;
+        }
+        if (PrintListing::showPrintDialog())
+            PrintListing::printMemory(this, memBlocks, memFileName);
+        break;
     case 3:
         close();
         break;
@@ -197,8 +208,8 @@ void FormReadMem::setSaveMenu(int mode)
     MenuFileItem[2]->setEnabled(mode == 1);
     Command1[1]->setEnabled(mode == 1);
     MenuFileItem[3]->setEnabled(mode != 0);
-    // Printing is not offered yet, whatever there is to print.
-    Command1[2]->setEnabled(false);
+    MenuFileItem[6]->setEnabled(mode != 0);
+    Command1[2]->setEnabled(mode != 0);
 }
 
 void FormReadMem::dispMemList()

@@ -78,7 +78,7 @@ void FormMain::buildMenus()
     MenuFileItem[6] = add(file, 1126);
     file->addSeparator();
     MenuFileItem[8] = add(file, 1128);
-    for (int i : {0, 2, 3, 8})
+    for (int i : {0, 2, 3, 5, 6, 8})
         connect(MenuFileItem[i], &QAction::triggered, this, [this, i] { MenuFileItem_Click(i); });
 
     // The Edit menu is kept for its familiar place; it acts on nothing.

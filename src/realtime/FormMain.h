@@ -38,6 +38,8 @@ public:
     // File menu
     void MenuFileItem_Click(int index);
     void loadTable();
+    // Asks for a channel and prints its listing.
+    void printData();
     bool saveTable();
     bool oversaveTable();
     bool saveTableTo(const QString &path);

@@ -8,6 +8,7 @@
 #include "FormTable.h"
 #include "Format.h"
 #include "ListGrid.h"
+#include "PrintListing.h"
 #include "Prompter.h"
 #include "Strings.h"
 
@@ -45,12 +46,33 @@ void FormMain::MenuFileItem_Click(int index)
             saveTable();
         dispCHRow(curCH);
         break;
+    case 5:
+        PrintListing::showPageSetup();
+        break;
+    case 6:
+        printData();
+        break;
     case 8:
         close();
         break;
     default:
         break;
     }
+}
+
+void FormMain::printData()
+{
+    const int ch =
+        FormDialog::instance().selectChannel(this, loadString(1783), loadString(1784), curCH);
+    if (ch < 0)
+        return;
+    curCH = static_cast<qint16>(ch);
+    if (!checkMeasDataExist(ch)) {
+        showMessage(loadString(1785));
+        return;
+    }
+    if (PrintListing::showPrintDialog())
+        PrintListing::printChannel(this, ch);
 }
 
 bool FormMain::loadFileData(ClassData &data, const QString &path)

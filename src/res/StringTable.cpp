@@ -235,6 +235,7 @@ const StringEntry stringTable[] = {
     {11792, "Printing..."},
     {11793, "Ready..."},
     {11794, "Page"},
+    {11795, "Cannot print to the chosen printer or file."},
     {11796, "Untitled"},
     {11797, "Setting unit and the infrared thermometer unit is different.\n"
             "Confirm the unit of the infrared thermometer again."},

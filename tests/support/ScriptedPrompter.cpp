@@ -56,6 +56,16 @@ bool ScriptedPrompter::chooseColor(quint32 &rgb)
     return true;
 }
 
+bool ScriptedPrompter::printSetup(QPrinter &printer, bool pageSetupOnly)
+{
+    ++(pageSetupOnly ? m_pageSetupDialogs : m_printDialogs);
+    if (m_prints.isEmpty()) {
+        ++m_unexpected;
+        return false;
+    }
+    return m_prints.takeFirst()(printer);
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList out;
@@ -69,6 +79,7 @@ void ScriptedPrompter::clear()
     m_shown.clear();
     m_answers.clear();
     m_files.clear();
+    m_prints.clear();
     m_fileTitles.clear();
     m_fileFilters.clear();
     m_proposed.clear();
