@@ -2,6 +2,7 @@
 
 #include "Strings.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include <QEvent>
@@ -65,4 +66,17 @@ QPushButton *dialogButton(QWidget *parent, const QString &name, int stringId)
     auto *b = named(new QPushButton(loadString(stringId), parent), name);
     b->setAutoDefault(false);
     return b;
+}
+
+QHBoxLayout *okCancelRow(QWidget *dialog, QPushButton *buttons[2], int okId,
+                         const std::function<void(int)> &click)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (int i = 0; i < 2; ++i) {
+        buttons[i] = dialogButton(dialog, QStringLiteral("Command1_%1").arg(i), okId + i);
+        QObject::connect(buttons[i], &QPushButton::clicked, dialog, [click, i] { click(i); });
+        row->addWidget(buttons[i]);
+    }
+    return row;
 }

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -16,6 +19,11 @@ template <typename T> T *named(T *widget, const QString &name)
 // A dialog button with its text from the string table. It is never a default button: Enter
 // in an entry field must not press a button behind the user's back.
 QPushButton *dialogButton(QWidget *parent, const QString &name, int stringId);
+
+// The right-aligned OK / Cancel row of a dialog: buttons "Command1_0" and "Command1_1" with the
+// strings okId and okId + 1, each calling click(index).
+QHBoxLayout *okCancelRow(QWidget *dialog, QPushButton *buttons[2], int okId,
+                         const std::function<void(int index)> &click);
 
 // Selects the field's whole text; entry fields call it when they gain the focus.
 void selectAllText(QLineEdit *field);

@@ -220,23 +220,10 @@ void FormTable::relayout()
     panel.Frame1->setGeometry(margin + gridWidth + scrollWidth + margin, margin, frameWidth,
                               panel.Frame1->sizeHint().height());
 
-    const int rowHeight = MSFlexGrid1->verticalHeader()->defaultSectionSize();
-    const int room = gridHeight - 2 * MSFlexGrid1->frameWidth() -
-                     MSFlexGrid1->horizontalHeader()->sizeHint().height();
-    const int visible = qMax(1, room / rowHeight);
+    const int visible = sampleRowsFitting(MSFlexGrid1, gridHeight);
     if (visible == m_visible)
         return;
-    // Row items live as long as the layout; a refresh only sets their texts.
-    MSFlexGrid1->setRowCount(visible);
-    for (int r = m_visible; r < visible; ++r) {
-        for (int c = 0; c < dataColumns; ++c) {
-            auto *item = new QTableWidgetItem;
-            item->setFlags(Qt::ItemIsEnabled);
-            item->setTextAlignment(c == 0 || c == 3 ? Qt::AlignRight | Qt::AlignVCenter
-                                                    : Qt::AlignCenter);
-            MSFlexGrid1->setItem(r, c, item);
-        }
-    }
+    addSampleRows(MSFlexGrid1, m_visible, visible, dataColumns, 3);
     m_visible = visible;
 }
 

@@ -57,3 +57,25 @@ SampleGrid newSampleGrid(QWidget *parent, const QStringList &headers, const int 
     made.grid = grid;
     return made;
 }
+
+int sampleRowsFitting(const QTableWidget *grid, int gridHeight)
+{
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
+    const int room =
+        gridHeight - 2 * grid->frameWidth() - grid->horizontalHeader()->sizeHint().height();
+    return qMax(1, room / rowHeight);
+}
+
+void addSampleRows(QTableWidget *grid, int from, int to, int columns, int valueColumn)
+{
+    grid->setRowCount(to);
+    for (int r = from; r < to; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            auto *item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setTextAlignment(c == 0 || c == valueColumn ? Qt::AlignRight | Qt::AlignVCenter
+                                                              : Qt::AlignCenter);
+            grid->setItem(r, c, item);
+        }
+    }
+}

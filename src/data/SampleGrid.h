@@ -18,3 +18,10 @@ struct SampleGrid {
 
 // Columns get `headers` and widths in twips.
 SampleGrid newSampleGrid(QWidget *parent, const QStringList &headers, const int *widthsTwips);
+
+// Rows of `grid` that fit `gridHeight` pixels, at least one.
+int sampleRowsFitting(const QTableWidget *grid, int gridHeight);
+// Gives rows from..to-1 items in columns 0..columns-1: numbers and values (column valueColumn)
+// right-aligned, the rest centred. Items live as long as the layout; a refresh only sets texts
+// and colours.
+void addSampleRows(QTableWidget *grid, int from, int to, int columns, int valueColumn);

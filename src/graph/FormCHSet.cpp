@@ -39,13 +39,7 @@ FormCHSet::FormCHSet(QWidget *parent) : QDialog(parent)
         grid->addWidget(ButtonChangeColor[ch], ch + 1, 3);
     }
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (int i = 0; i < 2; ++i) {
-        Command1[i] = dialogButton(this, QStringLiteral("Command1_%1").arg(i), 2503 + i);
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        buttons->addWidget(Command1[i]);
-    }
+    QHBoxLayout *buttons = okCancelRow(this, Command1, 2503, [this](int i) { Command1_Click(i); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -43,13 +43,7 @@ FormGraphMove::FormGraphMove(QWidget *parent) : QDialog(parent)
     frameLayout->addWidget(Option1[1]);
     frameLayout->addWidget(Option1[2]);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (int i = 0; i < 2; ++i) {
-        Command1[i] = dialogButton(this, QStringLiteral("Command1_%1").arg(i), 2539 + i);
-        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        buttons->addWidget(Command1[i]);
-    }
+    QHBoxLayout *buttons = okCancelRow(this, Command1, 2539, [this](int i) { Command1_Click(i); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
