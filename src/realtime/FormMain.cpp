@@ -211,6 +211,7 @@ void FormMain::Form_Load()
     dispMeasSetting();
     selectPort(Settings.comPortIndex);
     FormDialog::instance();
+    recoverJournals();
     for (int ch = 0; ch < 8; ++ch)
         dispCHRow(ch);
     setGridHeader();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkWindow.h"
+#include "RunJournal.h"
 #include "RunViews.h"
 
 #include <QPointer>
@@ -87,6 +88,11 @@ public:
     // Where the engine draws and copies its samples; the defaults do nothing.
     void setGraphView(GraphView *view);
     void setSheetLog(SheetLog *log);
+    // Where every stored sample is journalled until its run ends.
+    RunJournal &journal() { return m_journal; }
+    // Offers the journals of runs that never ended (a crash, a killed session) back into
+    // their channels; the ones not taken go to the recovery folder.
+    void recoverJournals();
 
     // Channel list grid. Rows are numbered 1..8 for CH1..CH8; 0 means none (the header).
     int gridRow() const;
@@ -162,6 +168,7 @@ private:
     SheetLog m_noSheet;
     GraphView *m_graph = &m_noGraph;
     SheetLog *m_sheet = &m_noSheet;
+    RunJournal m_journal;
 
     ListGrid *m_grid = nullptr;
 };

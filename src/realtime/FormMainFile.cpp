@@ -10,6 +10,7 @@
 #include "ListGrid.h"
 #include "PrintListing.h"
 #include "Prompter.h"
+#include "RunJournal.h"
 #include "Strings.h"
 
 #include <QAction>
@@ -282,4 +283,44 @@ void FormMain::showTable(int ch)
     tables[ch]->raise();
     tables[ch]->dispMeasData();
     MenuDataItem[ch]->setEnabled(false);
+}
+
+void FormMain::recoverJournals()
+{
+    const QStringList journals = RunJournal::pending(m_journal.folder());
+    if (journals.isEmpty())
+        return;
+    std::vector<std::unique_ptr<ClassData>> runs;
+    QString question = loadString(1769);
+    for (const QString &path : journals) {
+        runs.push_back(RunJournal::read(path));
+        if (const ClassData *run = runs.back().get())
+            question += u'\r' + channelHeading(*run) + u' ' + dateTimeText(run->StartDateTime) +
+                        QStringLiteral(" - ") + dateTimeText(run->StopDateTime) +
+                        QStringLiteral(", ") + loadString(1217) + QStringLiteral(" : ") +
+                        QString::number(run->DataNo);
+    }
+    const QString folder = RunJournal::recoveryFolder();
+    question += u'\r' + loadString(1775) + u'\r' + loadString(1799) + u'\r' + folder;
+    const bool recover =
+        showMessage(question, Prompter::YesNo, Prompter::Question) == Prompter::AnswerYes;
+
+    for (size_t k = 0; k < runs.size(); ++k) {
+        std::unique_ptr<ClassData> &run = runs[k];
+        if (recover && run && checkUnit(run->Unit)) {
+            // Its own channel, or the first empty one when that holds data already.
+            int ch = run->ChNo;
+            for (int other = 0; other < 8 && checkMeasDataExist(ch); ++other)
+                ch = checkMeasDataExist(other) ? ch : other;
+            if (!checkMeasDataExist(ch)) {
+                run->ChNo = static_cast<qint16>(ch);
+                run->Changed = 1;
+                channelData[ch] = std::move(run);
+                refreshChannel(ch);
+            }
+        }
+        // Recovered runs too: until the user saves them, the kept file is their only copy.
+        RunJournal::keep(journals[int(k)], folder);
+    }
+    updateFileMenu();
 }

@@ -326,6 +326,7 @@ void FormMain::endMeasurement()
         channelData[curCH].reset();
     if (checkMeasDataExist(curCH))
         channelData[curCH]->setTimeData();
+    m_journal.finish();
     selectRow(curCH + 1);
     refreshChannel(curCH);
 }
@@ -341,6 +342,7 @@ void FormMain::prepareMeasurement()
     data->StartDateTime = now;
     data->StopDateTime = now;
     channelData[curCH] = std::move(data);
+    m_journal.open(*channelData[curCH]);
     showTable(curCH);
     m_graph->setMeasuringCh(curCH);
     m_graph->initGraphCh(curCH);
@@ -447,6 +449,7 @@ void FormMain::storeReading(double time, float value)
     ClassData &data = *channelData[curCH];
     const qint16 status = data.setRealTimeData(time, value);
     if (status == 0) {
+        m_journal.append(time, value);
         if (tables[curCH] && tables[curCH]->isVisible())
             tables[curCH]->refreshTableData();
         dispCHRow(curCH);

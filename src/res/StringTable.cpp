@@ -211,11 +211,13 @@ const StringEntry stringTable[] = {
     {11766, "Help file is not found."},
     {11767, "Workbook saved:"},
     {11768, "A workbook of an interrupted run was recovered:"},
+    {11769, "Logged runs that did not end were found:"},
     {11770, "There is memory data."},
     {11771, "Connection is right. But cannot be used in Real Time Measurement mode."},
     {11772, "Please use in Read Memory Data mode."},
     {11773, "Emissivity setting is out of range."},
     {11774, "Analog output scale setting is out of range."},
+    {11775, "Recover their data into the channels?"},
     {11776, "Interval time setting is out of range."},
     {11777, "Logging time setting is out of range."},
     {11778, "This Model cannot use Real Time Measurement mode.\nPlease use Read Memory Data mode."},
@@ -240,6 +242,7 @@ const StringEntry stringTable[] = {
     {11797, "Setting unit and the infrared thermometer unit is different.\n"
             "Confirm the unit of the infrared thermometer again."},
     {11798, "Unit is different.\nThe measurement or loading is not possible."},
+    {11799, "Data not recovered are kept as files in:"},
     // 2000-2603: Graph window, its menus and dialogs
     {12000, "Graph"},
     {12010, "&File"},

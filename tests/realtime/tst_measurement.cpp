@@ -4,14 +4,15 @@
 #include "DateTime.h"
 #include "FakePump.h"
 #include "FormDialog.h"
+#include "FormGraph.h"
 #include "FormMain.h"
 #include "FormMeasStart.h"
 #include "FormMon.h"
-#include "FormGraph.h"
-#include "Format.h"
 #include "FormTable.h"
 #include "FormTimerSet.h"
+#include "Format.h"
 #include "MeasTime.h"
+#include "RunJournal.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "SimPort.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -303,6 +305,8 @@ void TestMeasurement::runStoresSamplesOnWholeSecondsAndEndsOnTime()
     QVERIFY(m_main->table(2) && m_main->table(2)->isVisible());
     QVERIFY(m_main->MenuFileItem[2]->isEnabled());
     QVERIFY(!m_sim->awake());
+    // The run ended with its samples in memory: nothing is left to recover.
+    QVERIFY(QDir(m_main->journal().folder()).entryList(QDir::Files).isEmpty());
 }
 
 void TestMeasurement::readingSlowerThanIntervalGivesOneSamplePerReading()
@@ -553,7 +557,8 @@ void TestMeasurement::graphFollowsTheRunToItsNewestSample()
     const int newest = data.getDataX(data.StopNo);
     QCOMPARE(newest, 30);
     const int x = plot.fTimeAxis(newest);
-    QVERIFY2(x <= plot.plotWidth() - 1 && x > plot.plotWidth() - 61, qPrintable(QString::number(x)));
+    QVERIFY2(x <= plot.plotWidth() - 1 && x > plot.plotWidth() - 61,
+             qPrintable(QString::number(x)));
     QCOMPARE(plot.image().pixel(x, plot.fYAxis(data.getDataY(data.StopNo))), qRgb(0, 0, 0));
     const QImage followed = plot.image();
     plot.refreshPlot();
