@@ -105,16 +105,22 @@ void ClassLink::SendCommand(const QString &cmd)
             break;
 
         m_lastReply.clear();
-        m_host.bringToFront();
-        m_host.hideProgressDialogs();
-        const Prompter::Answer answer = Prompter::instance().message(
-            withCommand(1732, cmd), Prompter::RetryCancel, Prompter::Warning);
-        if (answer != Prompter::AnswerRetry) {
-            PowerOff();
-            throw CommError{CommError::NoReply, withCommand(1732, cmd)};
+        for (;;) {
+            m_host.bringToFront();
+            m_host.hideProgressDialogs();
+            const Prompter::Answer answer = Prompter::instance().message(
+                withCommand(1732, cmd), Prompter::RetryCancel, Prompter::Warning);
+            if (answer != Prompter::AnswerRetry) {
+                PowerOff();
+                throw CommError{CommError::NoReply, withCommand(1732, cmd)};
+            }
+            if (noted != LinkHost::NoDialog)
+                m_host.showProgressDialog(noted);
+            // An adapter that is still unplugged gets openPort's message and the question
+            // again, so the user can plug it in and retry without losing the operation.
+            if (m_port.isOpen() || openPort())
+                break;
         }
-        if (noted != LinkHost::NoDialog)
-            m_host.showProgressDialog(noted);
         PowerOn();
         // A freshly woken instrument needs a ":" and a second before it gives a reading.
         if (cmd == QLatin1String(":")) {
@@ -145,7 +151,8 @@ QString ClassLink::ReadRS()
             m_readResult = LineRead;
             break;
         }
-        if (timeoutTicks() >= replyTicks) {
+        // A port that closed itself (adapter pulled) will not answer: silence at once.
+        if (timeoutTicks() >= replyTicks || !m_port.isOpen()) {
             result = timeOutReply;
             m_readResult = TimedOut;
             break;

@@ -36,9 +36,11 @@ public:
 
     // Writes the command with CR LF and reads nothing.
     void SendCommand0(const QString &cmd);
-    // One transaction; the reply is in lastReply(). Raises Stopped or NoReply.
+    // One transaction; the reply is in lastReply(). Raises Stopped or NoReply. On Retry a
+    // port that cannot be opened is reported and the question asked again.
     void SendCommand(const QString &cmd);
-    // The next reply line with its line end, or timeOutReply / stoppedReply.
+    // The next reply line with its line end, or timeOutReply / stoppedReply; timeOutReply at
+    // once when the port is closed (it closes itself when the device goes away).
     QString ReadRS();
 
     // ReadRS sentinels; SendCommand's dropping of the line end makes them "TimeOut"/"Cansel".

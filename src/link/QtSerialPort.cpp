@@ -15,6 +15,14 @@ bool mayReadAndWrite(const QString &device)
         device.startsWith(QLatin1Char('/')) ? device : QLatin1String("/dev/") + device;
     return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
 }
+
+// A pulled USB adapter fails reads and writes with EIO or ENODEV, which QSerialPort reports
+// as one of these; a hung-up pseudo-terminal does the same.
+bool isLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::WriteError ||
+           error == QSerialPort::ResourceError;
+}
 } // namespace
 
 QtSerialPort::QtSerialPort()
@@ -109,7 +117,10 @@ qint64 QtSerialPort::write(const QByteArray &data)
         return -1;
     const qint64 n = m_port.write(data);
     // Hands the bytes to the driver now; close() would drop what is still buffered here.
+    // A device that went away fails here, and onError has queued the close.
     m_port.flush();
+    if (isLost(m_port.error()))
+        return -1;
     return n;
 }
 
@@ -122,7 +133,7 @@ QByteArray QtSerialPort::readAll()
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+    if (!isLost(error))
         return;
     qWarning("Serial port %s lost: the other end hung up or the device went away",
              qPrintable(m_device));

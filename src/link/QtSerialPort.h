@@ -5,8 +5,8 @@
 #include <QSerialPort>
 
 // The real serial line on QSerialPort: 2400 baud, 8N1, no flow control. Data arrives while
-// the pump processes events. When the other end hangs up, the port closes itself, so the
-// next PowerOn opens it afresh.
+// the pump processes events. When the other end hangs up or the device goes away (a read or
+// write fails), the port closes itself, so the next PowerOn opens it afresh.
 class QtSerialPort : public SerialPort
 {
 public:
@@ -22,6 +22,7 @@ public:
     QString errorText() const override { return m_errorText; }
     bool setDataTerminalReady(bool on) override;
     bool setRequestToSend(bool on) override;
+    // -1 when the device is gone.
     qint64 write(const QByteArray &data) override;
     QByteArray readAll() override;
 

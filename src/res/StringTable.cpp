@@ -242,7 +242,7 @@ const StringEntry stringTable[] = {
     {11797, "Setting unit and the infrared thermometer unit is different.\n"
             "Confirm the unit of the infrared thermometer again."},
     {11798, "Unit is different.\nThe measurement or loading is not possible."},
-    {11799, "Data not recovered are kept as files in:"},
+    {11799, "Each run is also kept as a data file in:"},
     // 2000-2603: Graph window, its menus and dialogs
     {12000, "Graph"},
     {12010, "&File"},

@@ -31,6 +31,32 @@ bool PtyServer::start(const QString &linkPath)
 {
     if (m_master >= 0)
         return true;
+    m_linkPath = linkPath;
+    if (!openTerminal()) {
+        m_linkPath.clear();
+        return false;
+    }
+    return true;
+}
+
+void PtyServer::unplug()
+{
+    if (m_master < 0)
+        return;
+    closeTerminal();
+}
+
+bool PtyServer::replug()
+{
+    if (m_master >= 0)
+        return true;
+    // What the instrument sent while the cable was out went nowhere.
+    m_sim.takeOutput();
+    return openTerminal();
+}
+
+bool PtyServer::openTerminal()
+{
     m_error.clear();
 
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -60,21 +86,20 @@ bool PtyServer::start(const QString &linkPath)
         return fail(QStringLiteral("fcntl"));
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
 
-    if (!linkPath.isEmpty()) {
-        const QByteArray link = linkPath.toLocal8Bit();
+    if (!m_linkPath.isEmpty()) {
+        const QByteArray link = m_linkPath.toLocal8Bit();
         struct stat st;
         if (lstat(link.constData(), &st) == 0) {
             if (!S_ISLNK(st.st_mode)) {
-                m_error = linkPath + QStringLiteral(": exists and is not a symbolic link");
-                stop();
+                m_error = m_linkPath + QStringLiteral(": exists and is not a symbolic link");
+                closeTerminal();
                 return false;
             }
             if (unlink(link.constData()) != 0)
-                return fail(linkPath);
+                return fail(m_linkPath);
         }
         if (symlink(name, link.constData()) != 0)
-            return fail(linkPath);
-        m_linkPath = linkPath;
+            return fail(m_linkPath);
     }
 
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
@@ -145,20 +170,27 @@ void PtyServer::scheduleOutput()
 
 void PtyServer::stop()
 {
+    closeTerminal();
+    m_linkPath.clear();
+}
+
+void PtyServer::closeTerminal()
+{
     m_outputTimer->stop();
     delete m_readNotifier;
     m_readNotifier = nullptr;
     delete m_writeNotifier;
     m_writeNotifier = nullptr;
-    if (!m_linkPath.isEmpty()) {
+    if (!m_linkPath.isEmpty() && !m_slavePath.isEmpty()) {
         // Only our own link goes; someone may have replaced it meanwhile.
         const QByteArray link = m_linkPath.toLocal8Bit();
         char target[256];
         const ssize_t n = readlink(link.constData(), target, sizeof target - 1);
         if (n > 0 && QString::fromLocal8Bit(target, static_cast<int>(n)) == m_slavePath)
             unlink(link.constData());
-        m_linkPath.clear();
     }
+    // Closing the master hangs up every other descriptor of the slave: the application's
+    // port then fails its reads and writes as on a pulled adapter.
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -172,6 +204,6 @@ void PtyServer::stop()
 bool PtyServer::fail(const QString &what)
 {
     m_error = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    stop();
+    closeTerminal();
     return false;
 }

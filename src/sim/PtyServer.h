@@ -22,6 +22,13 @@ public:
     // Opens the pseudo-terminal. With a link path, also points a symbolic link there at the
     // slave (a stale link is replaced; anything else at that path is left alone and fails).
     bool start(const QString &linkPath = QString());
+    // Pulls the cable: closes the terminal (the application's open port sees a hang-up) and
+    // removes the link. The instrument keeps its state.
+    void unplug();
+    // Plugs it back: a fresh terminal, with the link path of start() pointing at it.
+    bool replug();
+    bool isPlugged() const { return m_master >= 0; }
+    // Empty while unplugged.
     QString slavePath() const { return m_slavePath; }
     QString errorString() const { return m_error; }
 
@@ -29,6 +36,8 @@ private:
     void readInput();
     void writeOutput();
     void scheduleOutput();
+    bool openTerminal();
+    void closeTerminal();
     void stop();
     bool fail(const QString &what);
 

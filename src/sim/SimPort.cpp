@@ -11,6 +11,10 @@ bool SimPort::open()
 {
     if (m_open)
         return true;
+    if (m_unplugged) {
+        m_openError = NotFound;
+        return false;
+    }
     if (m_failOpen != NoError) {
         m_openError = m_failOpen;
         m_failOpen = NoError;
@@ -33,6 +37,13 @@ void SimPort::close()
     m_open = false;
     m_dtr = false;
     m_rts = false;
+}
+
+void SimPort::setUnplugged(bool unplugged)
+{
+    m_unplugged = unplugged;
+    if (unplugged)
+        close();
 }
 
 QString SimPort::errorText() const

@@ -24,6 +24,9 @@ public:
 
     // The next open() fails with this error (NoError: opens normally).
     void failNextOpen(OpenError error) { m_failOpen = error; }
+    // A pulled adapter: an open port closes as the real one does on a hang-up, and open()
+    // fails (NotFound) until it is plugged back.
+    void setUnplugged(bool unplugged);
     bool dataTerminalReady() const { return m_dtr; }
     bool requestToSend() const { return m_rts; }
     // Everything written while the port was open, as sent.
@@ -38,6 +41,7 @@ private:
     bool m_rts = false;
     OpenError m_openError = NoError;
     OpenError m_failOpen = NoError;
+    bool m_unplugged = false;
     QByteArray m_written;
     int m_openCount = 0;
 };

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -14,9 +15,10 @@ namespace
 {
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+// The handler only passes the signal's number on; the event loop acts on it.
+void onSignal(int signal)
 {
-    const char c = 1;
+    const char c = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
 }
 } // namespace
@@ -30,7 +32,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Simulates an infrared thermometer on a pseudo-terminal. Prints the "
-                       "terminal's path, then serves it until interrupted."));
+                       "terminal's path, then serves it until interrupted. SIGUSR1 pulls the "
+                       "cable: the terminal goes away and a new one (path printed again) comes "
+                       "back after the replug delay."));
     parser.addHelpOption();
     const QCommandLineOption typeOption(QStringLiteral("type"),
                                         QStringLiteral("Instrument type, L or F (default L)."),
@@ -46,12 +50,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption linkOption(
         QStringLiteral("link"), QStringLiteral("Also make PATH a symbolic link to the terminal."),
         QStringLiteral("PATH"));
-    parser.addOptions({typeOption, demoOption, recordsOption, linkOption});
+    const QCommandLineOption replugOption(
+        QStringLiteral("replug-delay"),
+        QStringLiteral("Milliseconds between SIGUSR1's unplug and the new terminal (default "
+                       "3000)."),
+        QStringLiteral("MS"), QStringLiteral("3000"));
+    parser.addOptions({typeOption, demoOption, recordsOption, linkOption, replugOption});
     parser.process(app);
 
     const QString type = parser.value(typeOption).toUpper();
     if (type != QLatin1String("L") && type != QLatin1String("F")) {
         std::fprintf(stderr, "orvan-sim: --type must be L or F\n");
+        return 2;
+    }
+    bool delayOk = true;
+    const int replugDelay = parser.value(replugOption).toInt(&delayOk);
+    if (!delayOk || replugDelay < 0) {
+        std::fprintf(stderr, "orvan-sim: --replug-delay must be a number of milliseconds\n");
         return 2;
     }
     Simulator sim(type == QLatin1String("F") ? Simulator::FType : Simulator::LType);
@@ -73,16 +88,45 @@ int main(int argc, char *argv[])
         std::perror("orvan-sim: socketpair");
         return 1;
     }
-    QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    PtyServer server(sim);
+    QTimer replugTimer;
+    replugTimer.setSingleShot(true);
+    replugTimer.setInterval(replugDelay);
+    QObject::connect(&replugTimer, &QTimer::timeout, &app, [&server, &app] {
+        if (!server.replug()) {
+            std::fprintf(stderr, "orvan-sim: %s\n", qPrintable(server.errorString()));
+            app.exit(1);
+            return;
+        }
+        std::fprintf(stderr, "orvan-sim: plugged in again\n");
+        std::printf("%s\n", qPrintable(server.slavePath()));
+        std::fflush(stdout);
+    });
+
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        char c = 0;
+        if (::read(signalPipe[0], &c, 1) != 1)
+            return;
+        if (c != SIGUSR1) {
+            QCoreApplication::quit();
+            return;
+        }
+        // A second pull while the cable is out changes nothing.
+        if (!server.isPlugged())
+            return;
+        server.unplug();
+        std::fprintf(stderr, "orvan-sim: unplugged for %d ms\n", replugDelay);
+        replugTimer.start();
+    });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGUSR1, &action, nullptr);
 
-    PtyServer server(sim);
     if (!server.start(parser.value(linkOption))) {
         std::fprintf(stderr, "orvan-sim: %s\n", qPrintable(server.errorString()));
         return 1;

@@ -180,6 +180,46 @@ private Q_SLOTS:
         QVERIFY(!rig.link.lastReply().contains(QLatin1Char('\r')));
     }
 
+    // A pulled adapter gets the question at once; Retry while it is still out tells that the
+    // port cannot be used and asks again, so the operation lives on until Retry with the
+    // adapter back or Cancel.
+    void pulledAdapterIsAskedForUntilBackOrCancelled_data()
+    {
+        QTest::addColumn<int>("secondAnswer");
+        QTest::addColumn<int>("code");
+        QTest::newRow("plugged back, retry") << int(Prompter::AnswerRetry) << 0;
+        QTest::newRow("still out, cancel") << int(Prompter::AnswerCancel) << CommError::NoReply;
+    }
+    void pulledAdapterIsAskedForUntilBackOrCancelled()
+    {
+        QFETCH(int, secondAnswer);
+        const bool back = secondAnswer == Prompter::AnswerRetry;
+        LinkRig rig;
+        rig.wake();
+        rig.port.setUnplugged(true);
+        const qint64 pulledAt = rig.pump.monotonicMs();
+        qint64 askedAt = -1;
+        rig.prompter.answer(Prompter::AnswerRetry);
+        rig.prompter.answer(Prompter::Answer(secondAnswer));
+        rig.prompter.onNextMessage([&] {
+            askedAt = rig.pump.monotonicMs();
+            // Plugged back in while the port message shows.
+            rig.prompter.onNextMessage([&] { rig.port.setUnplugged(!back); });
+        });
+
+        QTEST(raisedCode([&] { rig.link.SendCommand(QStringLiteral("RESOL")); }), "code");
+        QVERIFY2(askedAt - pulledAt < 1000, qPrintable(QString::number(askedAt - pulledAt)));
+        const QString noReply = QStringLiteral("No reply. (RESOL) ");
+        QCOMPARE(rig.prompter.texts(),
+                 (QStringList{noReply, "Cannot use this COMPort.\rPlease use other COMPorts.",
+                              noReply}));
+        QCOMPARE(rig.port.openCount(), back ? 2 : 1);
+        QCOMPARE(rig.port.isOpen(), back);
+        QCOMPARE(rig.link.lastReply(), back ? QStringLiteral("Resolution:0.1") : QString());
+        if (back)
+            QCOMPARE(rig.sim.received().mid(4), (QStringList{"", "", "", "", "RESOL"}));
+    }
+
     void selectPortKeepsIndexWithinCom1ToCom4()
     {
         LinkRig rig;

@@ -60,15 +60,28 @@ private Q_SLOTS:
         QVERIFY(prompter.shown().isEmpty());
     }
 
+    // The simulator quits, or the cable is pulled and the next write is the first to know.
+    void hangUpClosesThePort_data()
+    {
+        QTest::addColumn<bool>("unplug");
+        QTest::newRow("simulator gone") << false;
+        QTest::newRow("unplugged, then written to") << true;
+    }
     void hangUpClosesThePort()
     {
+        QFETCH(bool, unplug);
         Simulator sim;
         auto server = std::make_unique<PtyServer>(sim);
         QVERIFY2(server->start(), qPrintable(server->errorString()));
         QtSerialPort port;
         port.setDevice(server->slavePath());
         QVERIFY(port.open());
-        server.reset();
+        if (unplug) {
+            server->unplug();
+            QCOMPARE(port.write("TYPE\r\n"), qint64(-1));
+        } else {
+            server.reset();
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 10000);
     }
 

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -317,6 +319,40 @@ private Q_SLOTS:
         QVERIFY(!server.errorString().isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("keep"));
+    }
+
+    // The pulled cable hangs up the terminal the application holds and takes the link away;
+    // plugged back, the link reaches a new terminal that the instrument answers on.
+    void ptyServerReplugPointsLinkAtNewTerminal()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyORVAN"));
+        Simulator sim;
+        sim.setAwake(true);
+        PtyServer server(sim);
+        QVERIFY2(server.start(link), qPrintable(server.errorString()));
+        const int held = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(held >= 0);
+
+        server.unplug();
+        QVERIFY(!server.isPlugged());
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(::write(held, "TYPE\r\n", 6), ssize_t(-1));
+        ::close(held);
+
+        QVERIFY2(server.replug(), qPrintable(server.errorString()));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), server.slavePath());
+        const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "TYPE\r\n", 6), ssize_t(6));
+        QByteArray reply;
+        char buffer[64];
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (reply += QByteArray(buffer, std::max<int>(0, ::read(fd, buffer, sizeof buffer))))
+                .endsWith('\n'),
+            5000);
+        ::close(fd);
+        QCOMPARE(reply, QByteArray("L-type\r\n"));
     }
 };
 
