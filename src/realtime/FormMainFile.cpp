@@ -292,18 +292,22 @@ void FormMain::recoverJournals()
         return;
     std::vector<std::unique_ptr<ClassData>> runs;
     QString question = loadString(1769);
+    bool readable = false;
     for (const QString &path : journals) {
         runs.push_back(RunJournal::read(path));
-        if (const ClassData *run = runs.back().get())
+        if (const ClassData *run = runs.back().get()) {
+            readable = true;
             question += u'\r' + channelHeading(*run) + u' ' + dateTimeText(run->StartDateTime) +
                         QStringLiteral(" - ") + dateTimeText(run->StopDateTime) +
                         QStringLiteral(", ") + loadString(1217) + QStringLiteral(" : ") +
                         QString::number(run->DataNo);
+        }
     }
     const QString folder = RunJournal::recoveryFolder();
     question += u'\r' + loadString(1775) + u'\r' + loadString(1799) + u'\r' + folder;
-    const bool recover =
-        showMessage(question, Prompter::YesNo, Prompter::Question) == Prompter::AnswerYes;
+    // Journals without a readable sample are only kept (or removed when empty): no question.
+    const bool recover = readable && showMessage(question, Prompter::YesNo, Prompter::Question) ==
+                                         Prompter::AnswerYes;
 
     for (size_t k = 0; k < runs.size(); ++k) {
         std::unique_ptr<ClassData> &run = runs[k];

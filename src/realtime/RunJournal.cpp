@@ -87,6 +87,16 @@ bool readWholeLine(QFile &file, QByteArray &line)
     return true;
 }
 
+// True when anything follows the first line.
+bool holdsLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    file.readLine(maxLineLength);
+    return !file.atEnd();
+}
+
 bool readHeader(QFile &file, Header &header)
 {
     QByteArray line;
@@ -233,6 +243,11 @@ QString RunJournal::keep(const QString &path, const QString &recoveryFolder)
                         QStringLiteral(".csv"));
         if (!data->saveFileData(kept))
             kept.clear();
+    }
+    if (kept.isEmpty() && !holdsLines(path)) {
+        // A run that died before its first sample (a timer start, say): nothing to keep.
+        QFile::remove(path);
+        return {};
     }
     if (kept.isEmpty()) {
         // Unreadable as a run: kept as it is, for whoever can make sense of it.

@@ -51,6 +51,7 @@ public:
     // Keeps a journal that is not recovered: written as a channel data file into
     // `recoveryFolder` (the journal itself when it cannot be read), then removed. Returns the
     // kept file's path; empty, and the journal left in place, when nothing could be written.
+    // A journal with nothing after its header is only removed.
     static QString keep(const QString &path, const QString &recoveryFolder);
 
     static const char *const fileSuffix;

@@ -50,7 +50,7 @@ private Q_SLOTS:
     void cleanup();
     void leftJournalIsOfferedBack_data();
     void leftJournalIsOfferedBack();
-    void runStillGoingIsNotOffered();
+    void runGoingOnOrWithoutSamplesAsksNothing();
     void killedProcessLosesNoSample();
 
 private:
@@ -182,7 +182,7 @@ void TestRunJournal::leftJournalIsOfferedBack()
     QVERIFY(main.MenuFileItem[2]->isEnabled());
 }
 
-void TestRunJournal::runStillGoingIsNotOffered()
+void TestRunJournal::runGoingOnOrWithoutSamplesAsksNothing()
 {
     // Another process's run holds its journal open and locked.
     ClassData header;
@@ -190,10 +190,14 @@ void TestRunJournal::runStillGoingIsNotOffered()
     RunJournal live(m_folder);
     QVERIFY(live.open(header));
     live.append(start, 20.0f);
+    // A run that died in its timer-start wait, before its first sample.
+    const QString empty = leaveJournal(4, {});
 
     FormMain main(m_port.get());
     QVERIFY(m_prompter->shown().isEmpty());
     QVERIFY(QFileInfo::exists(live.path()));
+    QVERIFY(!QFileInfo::exists(empty));
+    QVERIFY(filesIn(RunJournal::recoveryFolder(), QStringLiteral("*")).isEmpty());
     live.finish();
     QVERIFY(!QFileInfo::exists(live.path()));
 }
