@@ -1,5 +1,6 @@
 #include "FormAbout.h"
 #include "FormHelp.h"
+#include "Modal.h"
 #include "ScriptedPrompter.h"
 #include "Strings.h"
 
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -144,17 +144,11 @@ void TestFormHelp::aboutBoxShowsTitleAndVersion()
 {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
     QString caption, version;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto *about = qobject_cast<FormAbout *>(QApplication::activeModalWidget());
-        if (!about)
-            return;
-        poll.stop();
+    onModal<FormAbout>(this, [&](FormAbout *about) {
         caption = about->windowTitle();
         version = about->LabelVersion->isVisibleTo(about) ? about->LabelVersion->text() : QString();
         about->CommandOK->click();
     });
-    poll.start(20);
     FormAbout::show1(nullptr);
     QCOMPARE(caption, QStringLiteral("About Orvan Utility"));
     QVERIFY(version.contains(QStringLiteral("1.2.3")));

@@ -3,6 +3,7 @@
 #include "DateTime.h"
 #include "FormTable.h"
 #include "Format.h"
+#include "SampleData.h"
 #include "Strings.h"
 
 #include <QApplication>
@@ -64,8 +65,7 @@ void TestFormTable::initTestCase()
 void TestFormTable::init()
 {
     programMode = 0;
-    for (auto &entry : channelData)
-        entry.reset();
+    clearChannels();
 }
 
 void TestFormTable::fewerSamplesThanRowsFillFromTheTop()

@@ -3,6 +3,7 @@
 #include "ClassData.h"
 #include "DateTime.h"
 #include "GraphPlot.h"
+#include "SampleData.h"
 
 #include <QImage>
 

@@ -86,14 +86,12 @@ void TestGraphPlot::init()
 {
     programMode = 0;
     MeasSetting = MeasSettingRecord();
-    for (auto &data : channelData)
-        data.reset();
+    clearChannels();
 }
 
 void TestGraphPlot::cleanup()
 {
-    for (auto &data : channelData)
-        data.reset();
+    clearChannels();
 }
 
 void TestGraphPlot::mappingIsLimitedAndRoundsHalvesToEven_data()

@@ -1,13 +1,14 @@
 #include "AppState.h"
 #include "GraphPrint.h"
 #include "GraphRig.h"
+#include "SampleData.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,12 +27,7 @@ QString printedText(GraphPlot &plot, bool colourPrinter)
         writer.setPageSize(QPageSize(QPageSize::A4));
         printGraph(writer, plot, colourPrinter);
     }
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+    return pdfText(path, {QStringLiteral("-layout")});
 }
 } // namespace
 
@@ -62,8 +58,7 @@ void TestGraphPrint::initTestCase()
 
 void TestGraphPrint::cleanup()
 {
-    for (auto &data : channelData)
-        data.reset();
+    clearChannels();
 }
 
 void TestGraphPrint::printOutShowsTablesAndShortensLongCells_data()

@@ -1,25 +1,21 @@
 #include "AppState.h"
-#include "ClassData.h"
-#include "DateTime.h"
 #include "FormCHSet.h"
 #include "FormCurMove.h"
 #include "FormDispRange.h"
 #include "FormGraph.h"
 #include "FormGraphMove.h"
+#include "Modal.h"
+#include "SampleData.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "Strings.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -43,9 +39,6 @@ private Q_SLOTS:
     void dialogsOfTheGraphMenuAct();
 
 private:
-    // Runs `answer` on the next modal dialog of type T once it shows.
-    template <typename T> void answerDialog(std::function<void(T *)> answer);
-
     std::unique_ptr<FormGraph> m_graph;
 };
 
@@ -61,13 +54,8 @@ void TestFormGraph::init()
 {
     Settings = SettingsRecord();
     MeasSetting = MeasSettingRecord();
-    auto data = std::make_unique<ClassData>();
-    const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0));
-    for (int i = 0; i < 3600; ++i)
-        data->storeSample(i, start + i / secondsPerDay, 25.0f + float(std::sin(i / 100.0)), i);
-    data->DataNo = 3600;
-    data->setTimeData();
-    channelData[2] = std::move(data);
+    channelData[2] = makeSeries(3600, toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0)), 1,
+                                [](int i) { return 25.0f + float(std::sin(i / 100.0)); });
     m_graph = std::make_unique<FormGraph>();
     m_graph->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_graph.get()));
@@ -76,8 +64,7 @@ void TestFormGraph::init()
 void TestFormGraph::cleanup()
 {
     m_graph.reset();
-    for (auto &data : channelData)
-        data.reset();
+    clearChannels();
 }
 
 void TestFormGraph::menusCheckTheScaleShown()
@@ -214,24 +201,11 @@ void TestFormGraph::memScaleKeepsTheLastFiveNumbered()
     QCOMPARE(plot.timeBaseScale, 0.2f);
 }
 
-template <typename T> void TestFormGraph::answerDialog(std::function<void(T *)> answer)
-{
-    auto *poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [poll, answer] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            poll->stop();
-            answer(dialog);
-        }
-    });
-    poll->start(5);
-}
-
 void TestFormGraph::dialogsOfTheGraphMenuAct()
 {
     GraphPlot &plot = m_graph->plot();
     ScriptedPrompter prompter;
-    answerDialog<FormGraphMove>([](FormGraphMove *move) {
+    onModal<FormGraphMove>(this, [](FormGraphMove *move) {
         move->Texthh->setText(QStringLiteral("00"));
         move->Textnn->setText(QStringLiteral("30"));
         move->Textss->setText(QStringLiteral("00"));
@@ -240,7 +214,7 @@ void TestFormGraph::dialogsOfTheGraphMenuAct()
     m_graph->MenuGraphItem[8]->trigger();
     QCOMPARE(plot.timeOrigin, 1800);
 
-    answerDialog<FormDispRange>([](FormDispRange *range) {
+    onModal<FormDispRange>(this, [](FormDispRange *range) {
         range->Text1[0]->setText(QStringLiteral("30"));
         range->Text1[1]->setText(QStringLiteral("20"));
         range->Command1[0]->click();
@@ -249,7 +223,7 @@ void TestFormGraph::dialogsOfTheGraphMenuAct()
     QVERIFY(qAbs(plot.yBottom - 20.0f) < 0.01f);
     QVERIFY(qAbs(plot.infYAxis(0) - 30.0f) < 0.01f);
 
-    answerDialog<FormCurMove>([](FormCurMove *move) {
+    onModal<FormCurMove>(this, [](FormCurMove *move) {
         move->Textnn->setText(QStringLiteral("10"));
         move->Command1[0]->click();
     });
@@ -258,7 +232,7 @@ void TestFormGraph::dialogsOfTheGraphMenuAct()
     QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("00:10:00"));
 
     prompter.answerColor(0x00ff00);
-    answerDialog<FormCHSet>([](FormCHSet *set) {
+    onModal<FormCHSet>(this, [](FormCHSet *set) {
         set->ButtonChangeColor[2]->click();
         set->Command1[0]->click();
     });

@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "FormMeasSet.h"
 #include "FormRadiation.h"
+#include "Modal.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -272,20 +272,13 @@ private Q_SLOTS:
         m_form->ComboEmissivity->setEditText(QStringLiteral("0.70"));
 
         bool seen = false;
-        QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto *editor = qobject_cast<FormRadiation *>(QApplication::activeModalWidget());
-            if (!editor)
-                return;
-            poll.stop();
+        onModal<FormRadiation>(this, [&seen](FormRadiation *editor) {
             seen = true;
             editor->TextRName->setText(QStringLiteral("Brick"));
             editor->TextRNum->setText(QStringLiteral("0.9"));
             QTest::mouseClick(editor->Command3, Qt::LeftButton);
             QTest::mouseClick(editor->Command1, Qt::LeftButton);
         });
-        poll.start();
         QTest::mouseClick(m_form->CommandEdit, Qt::LeftButton);
 
         QVERIFY(seen);

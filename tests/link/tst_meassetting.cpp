@@ -1,8 +1,8 @@
 #include "MeasSettingCheck.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -90,11 +90,8 @@ void TestMeasSetting::handEditedSettingsFileIsNormalised()
 {
     QFETCH(QByteArray, lines);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[MeasSetting]\r\n" + lines);
-    file.close();
+    const QString path = writeFile(dir.filePath("OrvanUtility.ini"), "[MeasSetting]\r\n" + lines);
+    QVERIFY(!path.isEmpty());
 
     ScriptedPrompter prompter;
     loadSettings(path, QSize(1920 * 15, 1080 * 15));

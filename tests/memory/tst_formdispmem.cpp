@@ -1,19 +1,13 @@
-#include "AppState.h"
-#include "DateTime.h"
 #include "FormDispMem.h"
-#include "FormReadMem.h"
 #include "Format.h"
-#include "MemBlocks.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
+#include "MemoryWindowFixture.h"
+#include "SampleData.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <vector>
@@ -24,13 +18,9 @@ namespace
 void putBlock(int block, const std::vector<float> &values, float upper = notSetValue,
               float lower = notSetValue)
 {
-    auto data = std::make_unique<ClassData>();
+    auto data = makeSeries(int(values.size()), toDayCount(QDate(2026, 3, 1), QTime(10, 0)), 60,
+                           [&values](int i) { return values[i]; });
     data->Title = QStringLiteral("Kiln %1").arg(block + 1);
-    const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        data->storeSample(int(i), start + i * 60 / secondsPerDay, values[i], qint32(i * 60));
-    data->DataNo = qint16(values.size());
-    data->setTimeData();
     data->CompHigh = upper;
     data->CompLow = lower;
     data->compjob();
@@ -47,13 +37,13 @@ QStringList column(const QTableWidget *grid, int c, int rows)
 } // namespace
 
 // The block window: its table, its comparator limits and its row buttons.
-class TestFormDispMem : public QObject
+class TestFormDispMem : public MemoryWindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { openWindow(false); }
+    void cleanup() { closeWindow(); }
     void enteredLimitsAreNormalisedOrderedAndStored_data();
     void enteredLimitsAreNormalisedOrderedAndStored();
     void colourMarksExtremesAndJudgement();
@@ -62,30 +52,7 @@ private Q_SLOTS:
 
 private:
     FormDispMem *openTable();
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    QPointer<FormReadMem> m_window;
 };
-
-void TestFormDispMem::init()
-{
-    programMode = 1;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    MeasSetting = MeasSettingRecord();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_window = new FormReadMem;
-    m_window->show();
-}
-
-void TestFormDispMem::cleanup()
-{
-    delete m_window;
-    for (auto &block : memBlocks)
-        block.reset();
-    m_prompter.reset();
-    programMode = 0;
-}
 
 FormDispMem *TestFormDispMem::openTable()
 {

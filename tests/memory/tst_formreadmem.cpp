@@ -1,89 +1,34 @@
-#include "AppState.h"
-#include "FakePump.h"
+#include "DateTime.h"
 #include "FormClockSet.h"
 #include "FormMeasSet.h"
-#include "DateTime.h"
-#include "FormReadMem.h"
 #include "ListGrid.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
+#include "MemoryWindowFixture.h"
+#include "Modal.h"
+#include "SampleData.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 // The memory window's instrument commands, end to end against the simulator.
-class TestFormReadMem : public QObject
+class TestFormReadMem : public MemoryWindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init()
+    {
+        openWindow();
+        m_sim->fillDemoMemory();
+    }
+    void cleanup() { closeWindow(); }
     void confirmConnectionAcceptsTheFieldType();
     void settingsAreSentWithFixedResolution();
     void clockIsSetFromTheDialog();
     void memoryIsClearedAfterTheQuestion();
     void blockListEditsTitlesAndFollowsRows();
-
-private:
-    // Runs `action` on the next modal dialog of type T once it shows.
-    template <typename T> void onModal(std::function<void(T *)> action);
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    QPointer<FormReadMem> m_window;
 };
-
-template <typename T> void TestFormReadMem::onModal(std::function<void(T *)> action)
-{
-    auto *timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [timer, action] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            action(dialog);
-        }
-    });
-    timer->start(5);
-}
-
-void TestFormReadMem::init()
-{
-    programMode = 1;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    MeasSetting = MeasSettingRecord();
-    m_pump = std::make_unique<FakePump>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::FType);
-    m_sim->fillDemoMemory();
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_window = new FormReadMem(m_port.get());
-    m_window->show();
-}
-
-void TestFormReadMem::cleanup()
-{
-    delete m_window;
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-    m_pump.reset();
-    programMode = 0;
-}
 
 void TestFormReadMem::confirmConnectionAcceptsTheFieldType()
 {
@@ -101,7 +46,7 @@ void TestFormReadMem::confirmConnectionAcceptsTheFieldType()
 void TestFormReadMem::settingsAreSentWithFixedResolution()
 {
     MeasSetting.Precision = 1;
-    onModal<FormMeasSet>([](FormMeasSet *dialog) {
+    onModal<FormMeasSet>(this, [](FormMeasSet *dialog) {
         dialog->ComboEmissivity->setEditText(QStringLiteral("0.7"));
         dialog->Command1->click();
     });
@@ -114,7 +59,7 @@ void TestFormReadMem::settingsAreSentWithFixedResolution()
 
 void TestFormReadMem::clockIsSetFromTheDialog()
 {
-    onModal<FormClockSet>([](FormClockSet *dialog) {
+    onModal<FormClockSet>(this, [](FormClockSet *dialog) {
         dialog->Textyy->setText(QStringLiteral("27"));
         dialog->Textmm->setText(QStringLiteral("1"));
         dialog->Textdd->setText(QStringLiteral("2"));
@@ -147,12 +92,8 @@ void TestFormReadMem::blockListEditsTitlesAndFollowsRows()
 {
     const double start = toDayCount(QDate(2026, 3, 1), QTime(9, 0));
     for (int block : {4, 9}) {
-        auto data = std::make_unique<ClassData>();
-        data->storeSample(0, start, 20.0f + block, 0);
-        data->DataNo = 1;
-        data->setTimeData();
-        data->Unit = block == 9 ? 1 : 0;
-        memBlocks[block] = std::move(data);
+        memBlocks[block] = makeSeries(1, start, 1, [block](int) { return 20.0f + block; });
+        memBlocks[block]->Unit = block == 9 ? 1 : 0;
     }
     m_window->dispMemList();
     QTableWidget *grid = m_window->MSFlexGrid1;
@@ -177,8 +118,6 @@ void TestFormReadMem::blockListEditsTitlesAndFollowsRows()
     m_window->setNextNo();
     m_window->setNextNo();
     QCOMPARE(m_window->gridRow(), 2);
-    for (auto &data : memBlocks)
-        data.reset();
 }
 
 QTEST_MAIN(TestFormReadMem)

@@ -1,20 +1,12 @@
-#include "AppState.h"
 #include "DateTime.h"
-#include "FakePump.h"
 #include "FormFileWait.h"
-#include "FormReadMem.h"
 #include "Format.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
+#include "MemoryWindowFixture.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -32,7 +24,7 @@ QDateTime wholeMinute(const QDateTime &t)
 Q_DECLARE_METATYPE(Setup)
 
 // Read Memory Data end to end: the window, the link and the simulated instrument's listing.
-class TestMemoryDownload : public QObject
+class TestMemoryDownload : public MemoryWindowFixture
 {
     Q_OBJECT
 
@@ -49,44 +41,20 @@ private:
     // Every block holds its records of the simulator's memory, `count` of them at most, in
     // order; the list shows the blocks in number order.
     void verifyStored(int count = -1);
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    QPointer<FormReadMem> m_window;
 };
 
 void TestMemoryDownload::init()
 {
-    programMode = 1;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    MeasSetting = MeasSettingRecord();
-    m_pump = std::make_unique<FakePump>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::FType);
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_window = new FormReadMem(m_port.get());
-    m_window->show();
-    // No workbook folder can be made below a plain file: downloads ask nothing about one.
-    QFile blocker(m_dir.filePath(QStringLiteral("plain")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    Settings.ExcelFolder = blocker.fileName() + QStringLiteral("/books");
+    openWindow();
+    // Downloads ask nothing about a workbook folder that cannot be made.
+    Settings.ExcelFolder = unwritableFolder(m_dir);
     // A block from an earlier download that every download must replace.
     memBlocks[40] = std::make_unique<ClassData>();
 }
 
 void TestMemoryDownload::cleanup()
 {
-    delete m_window;
-    for (auto &block : memBlocks)
-        block.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-    m_pump.reset();
-    programMode = 0;
+    closeWindow();
 }
 
 void TestMemoryDownload::verifyStored(int count)

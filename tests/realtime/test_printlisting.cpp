@@ -1,29 +1,16 @@
-#include "AppState.h"
-#include "ClassData.h"
-#include "DateTime.h"
-#include "FormDialog.h"
 #include "FormFileWait.h"
-#include "FormMain.h"
 #include "FormReadMem.h"
+#include "MainWindowFixture.h"
 #include "MemBlocks.h"
+#include "Modal.h"
 #include "PrintListing.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPrinter>
-#include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -31,20 +18,16 @@ namespace
 // A data set of `count` samples one second apart from 26/03/01 10:00:00, values 20.0, 20.1, ...
 std::unique_ptr<ClassData> makeData(int count, const QString &title, const QString &file)
 {
-    auto data = std::make_unique<ClassData>();
+    auto data = makeSeries(count, toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0)), 1,
+                           [](int i) { return 20.0f + (i % 50) / 10.0f; });
     data->Title = title;
     data->FileName = file;
     data->MeasPerson = QStringLiteral("Ann");
-    const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0));
-    for (int i = 0; i < count; ++i)
-        data->storeSample(i, start + i / 86400.0, 20.0f + (i % 50) / 10.0f, i);
-    data->DataNo = static_cast<qint16>(count);
-    data->setTimeData();
     return data;
 }
 } // namespace
 
-class TestPrintListing : public QObject
+class TestPrintListing : public MainWindowFixture
 {
     Q_OBJECT
 
@@ -64,57 +47,24 @@ private:
     // Prints channel `ch` from the File menu into a PDF and returns its text, pages split.
     QStringList printChannel(int ch);
     QStringList pdfPages(const QString &path);
-    void chooseChannel(int ch);
     void answerPdf();
     int linesPerPage();
 
-    QTemporaryDir m_dir;
     QString m_pdf;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    QPointer<FormMain> m_main;
 };
 
 void TestPrintListing::init()
 {
-    programMode = 0;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
     m_pdf = m_dir.filePath(QStringLiteral("out.pdf"));
     QFile::remove(m_pdf);
-    for (auto &data : channelData)
-        data.reset();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_main = new FormMain(m_port.get());
-    m_main->show();
+    openMain();
 }
 
 void TestPrintListing::cleanup()
 {
-    delete m_main;
-    for (auto &data : channelData)
-        data.reset();
+    closeMain();
     for (auto &block : memBlocks)
         block.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-}
-
-void TestPrintListing::chooseChannel(int ch)
-{
-    auto *timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [timer, ch] {
-        FormDialog &dialog = FormDialog::instance();
-        if (QApplication::activeModalWidget() != &dialog)
-            return;
-        dialog.Combo1->setCurrentIndex(ch);
-        dialog.Command1->click();
-        timer->deleteLater();
-    });
-    timer->start(5);
 }
 
 void TestPrintListing::answerPdf()
@@ -130,14 +80,8 @@ void TestPrintListing::answerPdf()
 
 QStringList TestPrintListing::pdfPages(const QString &path)
 {
-    QProcess pdftotext;
     // At the print font's pitch (7 points x 0.6) the blanks come back one for one.
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), QStringLiteral("-fixed"), QStringLiteral("4.2"),
-                     path, QStringLiteral("-")});
-    if (!pdftotext.waitForFinished() || pdftotext.exitCode() != 0)
-        return {};
-    QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+    QStringList pages = pdfText(path, {"-layout", "-fixed", "4.2"}).split(u'\f');
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -146,7 +90,7 @@ QStringList TestPrintListing::pdfPages(const QString &path)
 QStringList TestPrintListing::printChannel(int ch)
 {
     m_main->setSaveState(ch, 2); // Print is offered once a channel is loaded or saved
-    chooseChannel(ch);
+    chooseChannel(this, ch);
     answerPdf();
     m_main->MenuFileItem[6]->trigger();
     return pdfPages(m_pdf);
@@ -179,7 +123,7 @@ void TestPrintListing::printingNeedsDataAndAConfirmedDialog()
     QFETCH(bool, hasData);
     channelData[hasData ? 1 : 5] = makeData(3, QStringLiteral("Oven"), QStringLiteral("oven.csv"));
     m_main->setSaveState(hasData ? 1 : 5, 2);
-    chooseChannel(1);
+    chooseChannel(this, 1);
     m_prompter->answerPrint([](QPrinter &) { return false; });
     m_main->MenuFileItem[6]->trigger();
     QTEST(m_prompter->texts(), "messages");

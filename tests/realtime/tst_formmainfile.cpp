@@ -1,24 +1,10 @@
-#include "AppState.h"
-#include "ClassData.h"
-#include "DateTime.h"
-#include "FakePump.h"
-#include "FormDialog.h"
-#include "FormMain.h"
 #include "FormTable.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
+#include "MainWindowFixture.h"
+#include "Modal.h"
+#include "TestFiles.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QPointer>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -27,28 +13,26 @@ const QByteArray celsiusFile = "Title,Furnace\r\n"
                                "Start Time,99/08/01,10:00:00\r\n"
                                "Stop Time,99/08/01,10:00:02\r\n"
                                "Data Number, 3\r\n"
-                               "Unit,\xc2\xb0"
-                               "C\r\n"
+                               "Unit,°C\r\n"
                                "Resolution,0.1\r\n"
                                "Emissivity,0.95\r\n"
                                "Max,99/08/01,10:00:01,25.4\r\n"
                                "Min,99/08/01,10:00:00,24.1\r\n"
                                "Ave,24.9\r\n"
                                "Meas. Person,Ann\r\n"
-                               "Date,Time,Data[\xc2\xb0"
-                               "C]\r\n"
+                               "Date,Time,Data[°C]\r\n"
                                "99/08/01,10:00:00,24.1\r\n"
                                "99/08/01,10:00:01,25.4\r\n"
                                "99/08/01,10:00:02,25.1\r\n";
 } // namespace
 
-class TestFormMainFile : public QObject
+class TestFormMainFile : public MainWindowFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { openMain(); }
+    void cleanup() { closeMain(); }
     void openedChannelSavesAsTheSameBytes();
     void fahrenheitFileIntoCelsiusListEmptiesTheChannel();
     void cancellingTheOverwriteQuestionKeepsTheChannel();
@@ -56,70 +40,20 @@ private Q_SLOTS:
     void dataMenuOpensTheTableAndDisablesItsEntry();
 
 private:
-    // Answers the next channel choice with `ch` once the modal dialog shows.
-    void chooseChannel(int ch);
-    QString writeFile(const QString &name, const QByteArray &bytes);
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    QPointer<FormMain> m_main;
+    // Opens `bytes`, written to file `name`, into channel `ch` from the File menu.
+    QString openFile(int ch, const QString &name, const QByteArray &bytes)
+    {
+        const QString path = writeFile(m_dir.filePath(name), bytes);
+        chooseChannel(this, ch);
+        m_prompter->answerFile(path);
+        m_main->MenuFileItem[0]->trigger();
+        return path;
+    }
 };
-
-void TestFormMainFile::init()
-{
-    programMode = 0;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    for (auto &data : channelData)
-        data.reset();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_main = new FormMain(m_port.get());
-    m_main->show();
-}
-
-void TestFormMainFile::cleanup()
-{
-    delete m_main;
-    for (auto &data : channelData)
-        data.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-}
-
-void TestFormMainFile::chooseChannel(int ch)
-{
-    auto *timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [timer, ch] {
-        FormDialog &dialog = FormDialog::instance();
-        if (QApplication::activeModalWidget() != &dialog)
-            return;
-        dialog.Combo1->setCurrentIndex(ch);
-        dialog.Command1->click();
-        timer->deleteLater();
-    });
-    timer->start(5);
-}
-
-QString TestFormMainFile::writeFile(const QString &name, const QByteArray &bytes)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(bytes);
-    return path;
-}
 
 void TestFormMainFile::openedChannelSavesAsTheSameBytes()
 {
-    const QString source = writeFile(QStringLiteral("furnace.csv"), celsiusFile);
-    chooseChannel(2);
-    m_prompter->answerFile(source);
-    m_main->MenuFileItem[0]->trigger();
+    const QString source = openFile(2, QStringLiteral("furnace.csv"), celsiusFile);
 
     QVERIFY(checkMeasDataExist(2));
     QCOMPARE(m_main->curCH, qint16(2));
@@ -131,7 +65,7 @@ void TestFormMainFile::openedChannelSavesAsTheSameBytes()
     QVERIFY(m_main->MenuFileItem[3]->isEnabled());
 
     const QString copy = m_dir.filePath(QStringLiteral("copy.csv"));
-    chooseChannel(2);
+    chooseChannel(this, 2);
     m_prompter->answerFile(copy);
     m_main->MenuFileItem[3]->trigger();
     QCOMPARE(m_prompter->proposedPaths(), QStringList{source});
@@ -145,21 +79,10 @@ void TestFormMainFile::openedChannelSavesAsTheSameBytes()
 void TestFormMainFile::fahrenheitFileIntoCelsiusListEmptiesTheChannel()
 {
     QByteArray fahrenheit = celsiusFile;
-    fahrenheit.replace("\xc2\xb0"
-                       "C",
-                       "\xb0"
-                       "F"); // as the Windows edition writes it
-    const QString celsius = writeFile(QStringLiteral("c.csv"), celsiusFile);
-    const QString other = writeFile(QStringLiteral("f.csv"), fahrenheit);
-
-    chooseChannel(0);
-    m_prompter->answerFile(celsius);
-    m_main->MenuFileItem[0]->trigger();
+    fahrenheit.replace("°C", "\260F"); // in Latin-1, as the Windows edition writes it
+    openFile(0, QStringLiteral("c.csv"), celsiusFile);
     QVERIFY(checkMeasDataExist(0));
-
-    chooseChannel(1);
-    m_prompter->answerFile(other);
-    m_main->MenuFileItem[0]->trigger();
+    openFile(1, QStringLiteral("f.csv"), fahrenheit);
     QCOMPARE(m_prompter->texts(),
              QStringList{QStringLiteral("Unit is different.\nThe measurement or loading is not "
                                         "possible.")});
@@ -169,13 +92,10 @@ void TestFormMainFile::fahrenheitFileIntoCelsiusListEmptiesTheChannel()
 
 void TestFormMainFile::cancellingTheOverwriteQuestionKeepsTheChannel()
 {
-    const QString path = writeFile(QStringLiteral("a.csv"), celsiusFile);
-    chooseChannel(0);
-    m_prompter->answerFile(path);
-    m_main->MenuFileItem[0]->trigger();
+    openFile(0, QStringLiteral("a.csv"), celsiusFile);
     ClassData *before = channelData[0].get();
 
-    chooseChannel(0);
+    chooseChannel(this, 0);
     m_prompter->answer(Prompter::AnswerCancel);
     m_main->MenuFileItem[0]->trigger();
     QCOMPARE(m_prompter->lastText(), QStringLiteral("CH 1:Furnace\rMeasurement data is existing "

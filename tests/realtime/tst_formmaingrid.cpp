@@ -1,11 +1,4 @@
-#include "AppState.h"
-#include "ClassData.h"
-#include "DateTime.h"
-#include "FormMain.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
+#include "MainWindowFixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -13,18 +6,12 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
-class TestFormMainGrid : public QObject
+class TestFormMainGrid : public MainWindowFixture
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    FormMain *m_main = nullptr;
     QTableWidget *m_grid = nullptr;
 
     void fill(int ch, int unit = 0)
@@ -59,23 +46,10 @@ class TestFormMainGrid : public QObject
 private Q_SLOTS:
     void init()
     {
-        settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-        m_prompter = std::make_unique<ScriptedPrompter>();
-        m_sim = std::make_unique<Simulator>(Simulator::LType);
-        m_port = std::make_unique<SimPort>(*m_sim);
-        m_main = new FormMain(m_port.get());
-        m_main->show();
+        openMain();
         m_grid = m_main->MSFlexGridCH;
     }
-    void cleanup()
-    {
-        delete m_main;
-        for (auto &data : channelData)
-            data.reset();
-        m_port.reset();
-        m_sim.reset();
-        m_prompter.reset();
-    }
+    void cleanup() { closeMain(); }
 
     void editEnds_data()
     {

@@ -1,24 +1,15 @@
-#include "AppState.h"
 #include "ClassInstrument.h"
 #include "FakePump.h"
-#include "FormMain.h"
-#include "FormMeasSet.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
+#include "MainWindowFixture.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The real-time window's instrument commands, end to end against the simulator.
-class TestFormMainLink : public QObject
+class TestFormMainLink : public MainWindowFixture
 {
     Q_OBJECT
 
@@ -31,39 +22,20 @@ private Q_SLOTS:
     void fieldTypeInstrumentIsRefused();
 
 private:
-    QTemporaryDir m_dir;
     std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    QPointer<FormMain> m_main;
 };
 
 void TestFormMainLink::init()
 {
-    programMode = 0;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
     MeasSetting = MeasSettingRecord();
     m_pump = std::make_unique<FakePump>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
-    Simulator::InstrumentSettings settings;
-    settings.precision = 1;
-    settings.emissivity = 0.85f;
-    settings.scaleZero = 0;
-    settings.scaleFull = 300;
-    m_sim->setSettings(settings);
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_main = new FormMain(m_port.get());
-    m_main->show();
+    openMain();
+    m_sim->setSettings({1, 0, 0.85f, 0, 300}); // whole degrees, C, emissivity, scale
 }
 
 void TestFormMainLink::cleanup()
 {
-    delete m_main;
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
+    closeMain();
     m_pump.reset();
 }
 

@@ -1,22 +1,15 @@
-#include "AppState.h"
-#include "ClassData.h"
 #include "ClassInstrument.h"
-#include "DateTime.h"
 #include "FakePump.h"
 #include "FormDialog.h"
 #include "FormGraph.h"
-#include "FormMain.h"
 #include "FormMeasStart.h"
 #include "FormMon.h"
 #include "FormTable.h"
 #include "FormTimerSet.h"
 #include "Format.h"
+#include "MainWindowFixture.h"
 #include "MeasTime.h"
 #include "RunJournal.h"
-#include "ScriptedPrompter.h"
-#include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,11 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -91,13 +82,23 @@ int clockSecond(int hour, int minute, int second)
 {
     return hour * 3600 + minute * 60 + second;
 }
+// Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
+// `interval` seconds.
+RunPlan logging(const QString &logTime, int logUnit, const QString &interval = QStringLiteral("1"))
+{
+    RunPlan plan;
+    plan.logTime = logTime;
+    plan.logUnit = logUnit;
+    plan.interval = interval;
+    return plan;
+}
 } // namespace
 
 Q_DECLARE_METATYPE(RunPlan)
 
 // The measurement engine end to end: the channel list window, its dialogs and the simulated
 // instrument, on a fake clock.
-class TestMeasurement : public QObject
+class TestMeasurement : public MainWindowFixture
 {
     Q_OBJECT
 
@@ -129,45 +130,32 @@ private:
     void pressMonitorStopAfter(qint64 ms);
     QList<double> sampleTimes(int ch) const;
 
-    QTemporaryDir m_dir;
     std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SlowPort> m_port;
-    QPointer<FormMain> m_main;
+    SlowPort *m_slow = nullptr;
     // Simulated ms of every line the instrument received.
     QList<QPair<qint64, QString>> m_traffic;
 };
 
 void TestMeasurement::init()
 {
-    programMode = 0;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
     MeasSetting = MeasSettingRecord();
     Settings = SettingsRecord();
-    for (auto &data : channelData)
-        data.reset();
     m_pump = std::make_unique<FakePump>(clockStart);
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
     m_traffic.clear();
-    m_sim->setTrafficLog([this](bool fromHost, const QString &line) {
-        if (fromHost)
-            m_traffic.append({m_pump->monotonicMs(), line});
+    openMain([this](Simulator &sim) {
+        sim.setTrafficLog([this](bool fromHost, const QString &line) {
+            if (fromHost)
+                m_traffic.append({m_pump->monotonicMs(), line});
+        });
+        auto port = std::make_unique<SlowPort>(sim, *m_pump);
+        m_slow = port.get();
+        return port;
     });
-    m_port = std::make_unique<SlowPort>(*m_sim, *m_pump);
-    m_main = new FormMain(m_port.get());
-    m_main->show();
 }
 
 void TestMeasurement::cleanup()
 {
-    delete m_main;
-    for (auto &data : channelData)
-        data.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
+    closeMain();
     m_pump.reset();
 }
 
@@ -252,15 +240,8 @@ void TestMeasurement::runStoresSamplesOnWholeSecondsAndEndsOnTime_data()
     // "off" lines sent in the whole run; 1 means only at its end.
     QTest::addColumn<int>("offs");
 
-    RunPlan hour;
-    hour.interval = QStringLiteral("10");
-    hour.logUnit = 4; // 1 Hour
-    QTest::newRow("one hour at 10 s") << hour << 361 << 10 << -1 << 1;
-    RunPlan times;
-    times.interval = QStringLiteral("2");
-    times.logTime = QStringLiteral("5");
-    times.logUnit = 1; // Times
-    QTest::newRow("Times 5 at 2 s") << times << 5 << 2 << -1 << 1;
+    QTest::newRow("one hour at 10 s") << logging("1", 4, "10") << 361 << 10 << -1 << 1;
+    QTest::newRow("Times 5 at 2 s") << logging("5", 1, "2") << 5 << 2 << -1 << 1;
     RunPlan soon;
     soon.timerStart = qMakePair(0, 10);
     soon.timerDuration = qMakePair(QStringLiteral("2"), 1);
@@ -311,14 +292,12 @@ void TestMeasurement::runStoresSamplesOnWholeSecondsAndEndsOnTime()
 
 void TestMeasurement::readingSlowerThanIntervalGivesOneSamplePerReading()
 {
-    RunPlan plan;
-    plan.logTime = QStringLiteral("30");
-    plan.logUnit = 2; // Sec
+    const RunPlan plan = logging("30", 2);
     int before = 0;
     double slowFrom = 0.0;
     m_pump->schedule(15000, [this, &before, &slowFrom] {
-        m_port->readingMs = 1500;
-        before = m_port->readings;
+        m_slow->readingMs = 1500;
+        before = m_slow->readings;
         slowFrom = m_pump->now();
     });
     runMeasurement(0, plan);
@@ -332,7 +311,7 @@ void TestMeasurement::readingSlowerThanIntervalGivesOneSamplePerReading()
     }
     // Once slow, every reading is due and stored once: no backlog is caught up.
     QVERIFY(slowSamples >= 6);
-    QVERIFY(qAbs(m_port->readings - before - slowSamples) <= 1);
+    QVERIFY(qAbs(m_slow->readings - before - slowSamples) <= 1);
 }
 
 void TestMeasurement::timerStartSleepsUntilFifteenSecondsBefore()
@@ -433,10 +412,7 @@ void TestMeasurement::statusRepliesStoreCodes()
     QFETCH(int, fault);
     QFETCH(float, code);
     m_sim->setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
-    RunPlan plan;
-    plan.logTime = QStringLiteral("3");
-    plan.logUnit = 1;
-    runMeasurement(0, plan);
+    runMeasurement(0, logging("3", 1));
     const ClassData &data = *channelData[0];
     QCOMPARE(data.DataNo, qint16(3));
     for (int i = 0; i < 3; ++i)
@@ -447,10 +423,7 @@ void TestMeasurement::fullDataSetIsReportedOnce()
 {
     // The measurement time dialog has set the limit by the time the connection is confirmed.
     m_prompter->onNextMessage([] { MaxDataNo = 5; });
-    RunPlan plan;
-    plan.logTime = QStringLiteral("20");
-    plan.logUnit = 1;
-    scriptDialogs(0, plan);
+    scriptDialogs(0, logging("20", 1));
     m_prompter->answer(Prompter::AnswerOk);
     m_main->Command1[1]->click();
     MaxDataNo = 32000;
@@ -498,9 +471,7 @@ void TestMeasurement::changedSettingsAreSentFirst()
     MeasSetting.EmissivityValue = 0.9f;
     m_main->instrument().setSettingsState(2);
     m_prompter->answer(Prompter::AnswerYes); // "Settings were changed. Send settings?"
-    RunPlan plan;
-    plan.logUnit = 1;
-    runMeasurement(0, plan);
+    runMeasurement(0, logging("1", 1));
     QCOMPARE(m_prompter->texts().first(), QStringLiteral("Settings were changed. Send settings?"));
     QCOMPARE(m_sim->backedUp().emissivity, 0.9f);
     QCOMPARE(channelData[0]->Emissivity, 0.9f);
@@ -547,10 +518,7 @@ void TestMeasurement::graphFollowsTheRunToItsNewestSample()
     FormGraph *graph = m_main->graph();
     QVERIFY(graph && graph->isVisible());
     graph->MenuGraphTimeItem[0]->trigger(); // 1Sec: the plot shows a few seconds only
-    RunPlan plan;
-    plan.logTime = QStringLiteral("30");
-    plan.logUnit = 2; // Sec
-    runMeasurement(0, plan);
+    runMeasurement(0, logging("30", 2));
 
     const ClassData &data = *channelData[0];
     GraphPlot &plot = graph->plot();
