@@ -283,12 +283,18 @@ QString settingsFilePath()
 
 void loadSettings(const QString &path, const QSize &screenTwips)
 {
-    setDefaults();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        setDefaults();
         return;
-    LineSource source(decodeSettingsText(file.readAll()));
-    file.close();
+    }
+    loadSettingsText(file.readAll(), screenTwips);
+}
+
+void loadSettingsText(const QByteArray &bytes, const QSize &screenTwips)
+{
+    setDefaults();
+    LineSource source(decodeSettingsText(bytes));
     readSections(source);
     limitToScreen(screenTwips);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -50,5 +51,7 @@ QString settingsFilePath();
 // defaults. Positions and sizes are limited to the screen, given in twips.
 // Callers apply the loaded instrument and measurement time settings to their dialogs next.
 void loadSettings(const QString &path, const QSize &screenTwips);
+// The same on the file's bytes, already read.
+void loadSettingsText(const QByteArray &bytes, const QSize &screenTwips);
 // Replaces the file atomically; false when it could not be written (the old file stays).
 bool saveSettings(const QString &path);

@@ -51,8 +51,20 @@ QString DataFileReader::decode(const QByteArray &bytes)
 
 bool DataFileReader::fill()
 {
-    m_buffer = m_device->read(chunkBytes);
     m_pos = 0;
+    // A file of known size is read no further than its end, and its end is seen without a
+    // read: a whole chunk allocated for a small file, or for nothing, costs more than the
+    // reading. Pseudo-files report size 0 and are read chunk by chunk like a pipe.
+    if (!m_device->isSequential() && m_device->size() > 0) {
+        const qint64 left = m_device->bytesAvailable();
+        if (left <= 0) {
+            m_buffer.clear();
+            return false;
+        }
+        m_buffer = m_device->read(std::min(left, chunkBytes));
+    } else {
+        m_buffer = m_device->read(chunkBytes);
+    }
     return !m_buffer.isEmpty();
 }
 

@@ -18,14 +18,30 @@ namespace
 const QString fieldType = QStringLiteral("F-type");
 const QString laboratoryType = QStringLiteral("L-type");
 
-// A number in an instrument reply: leading blanks, an optional sign, digits and one ".";
-// no exponent. A reply without such a number reads as 0.
-double replyNumber(const QString &text)
+[[noreturn]] void wrongReply()
 {
-    int i = 0;
+    throw CommError{CommError::WrongReply, loadString(1730)};
+}
+
+void tell(int id, Prompter::Icon icon = Prompter::Information)
+{
+    Prompter::instance().message(loadString(id), Prompter::Ok, icon);
+}
+
+void tell(int id1, int id2, Prompter::Icon icon)
+{
+    Prompter::instance().message(loadString(id1) + QLatin1Char('\r') + loadString(id2),
+                                 Prompter::Ok, icon);
+}
+
+} // namespace
+
+double InstrumentReply::number(const QString &text)
+{
+    qsizetype i = 0;
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
-    const int start = i;
+    const qsizetype start = i;
     if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
         ++i;
     bool point = false;
@@ -45,23 +61,53 @@ double replyNumber(const QString &text)
     return ok ? value : 0.0;
 }
 
-[[noreturn]] void wrongReply()
+qint16 InstrumentReply::unit(const QString &reply, qint16 unit)
 {
-    throw CommError{CommError::WrongReply, loadString(1730)};
+    if (reply.contains(QLatin1Char('F')))
+        return 1;
+    if (reply.contains(QLatin1Char('C')))
+        return 0;
+    return unit;
 }
 
-void tell(int id, Prompter::Icon icon = Prompter::Information)
+float InstrumentReply::reading(const QString &reply)
 {
-    Prompter::instance().message(loadString(id), Prompter::Ok, icon);
+    // 501 stands for "not decided yet".
+    float value = 501.0f;
+    if (reply.startsWith(QLatin1String(" Err")) || reply.startsWith(QLatin1String("Error")))
+        value = errorCode;
+    if (reply == QLatin1String("Lo.Batt!"))
+        value = lowBatteryCode;
+    if (value == 501.0f)
+        value = static_cast<float>(leadingNumber(reply));
+    return value;
 }
 
-void tell(int id1, int id2, Prompter::Icon icon)
+int InstrumentReply::resolution(const QString &reply)
 {
-    Prompter::instance().message(loadString(id1) + QLatin1Char('\r') + loadString(id2),
-                                 Prompter::Ok, icon);
+    if (reply == QLatin1String("Resolution:0.1"))
+        return 0;
+    if (reply == QLatin1String("Resolution:1"))
+        return 1;
+    return -1;
 }
 
-} // namespace
+bool InstrumentReply::emissivity(const QString &reply, float &value)
+{
+    if (!reply.startsWith(QLatin1String("Emi")))
+        return false;
+    value = float(number(reply.right(4)));
+    return true;
+}
+
+bool InstrumentReply::scale(const QString &reply, float &zero, float &full)
+{
+    if (!reply.startsWith(QLatin1String("Zero")))
+        return false;
+    zero = float(number(reply.mid(5, 3)));
+    full = float(number(reply.mid(15, 3)));
+    return true;
+}
 
 ClassInstrument::ClassInstrument(ClassLink &link) : m_link(link) {}
 
@@ -100,11 +146,7 @@ void ClassInstrument::confirmModelType()
 void ClassInstrument::readUnit()
 {
     m_link.SendCommand(QStringLiteral(":"));
-    const QString reply = m_link.lastReply();
-    if (reply.contains(QLatin1Char('C')))
-        MeasSetting.Unit = 0;
-    if (reply.contains(QLatin1Char('F')))
-        MeasSetting.Unit = 1;
+    MeasSetting.Unit = InstrumentReply::unit(m_link.lastReply(), MeasSetting.Unit);
 }
 
 void ClassInstrument::refuseFahrenheitInJapanese()
@@ -130,25 +172,22 @@ void ClassInstrument::recvMeasSettingPrim()
     refuseFahrenheitInJapanese();
 
     m_link.SendCommand(QStringLiteral("RESOL"));
-    if (m_link.lastReply() == QLatin1String("Resolution:0.1"))
-        MeasSetting.Precision = 0;
-    else if (m_link.lastReply() == QLatin1String("Resolution:1"))
-        MeasSetting.Precision = 1;
-    else
+    const int resolution = InstrumentReply::resolution(m_link.lastReply());
+    if (resolution < 0)
         wrongReply();
+    MeasSetting.Precision = qint16(resolution);
 
     m_link.SendCommand(QStringLiteral("EMI"));
-    expectReply(QStringLiteral("Emi"));
-    MeasSetting.EmissivityValue = float(replyNumber(m_link.lastReply().right(4)));
+    if (!InstrumentReply::emissivity(m_link.lastReply(), MeasSetting.EmissivityValue))
+        wrongReply();
     // The instrument knows no material names: the text is the bare number.
     MeasSetting.EmissivityStr = emissivityText(MeasSetting.EmissivityValue);
 
     if (programMode == 0 && !fieldTypeConnected) {
         m_link.SendCommand(QStringLiteral("ZERO"));
-        expectReply(QStringLiteral("Zero"));
-        // Fixed columns: characters 6..8 and 16..18.
-        MeasSetting.ScaleZero = float(replyNumber(m_link.lastReply().mid(5, 3)));
-        MeasSetting.ScaleFull = float(replyNumber(m_link.lastReply().mid(15, 3)));
+        if (!InstrumentReply::scale(m_link.lastReply(), MeasSetting.ScaleZero,
+                                    MeasSetting.ScaleFull))
+            wrongReply();
     }
 }
 
@@ -184,8 +223,9 @@ void ClassInstrument::sendMeasSettingPrim()
     expectReply(QStringLiteral("Res"));
 
     m_link.SendCommand(QLatin1String("EMI ") + emissivityText(MeasSetting.EmissivityValue));
-    expectReply(QStringLiteral("Emi"));
-    if (float(replyNumber(m_link.lastReply().right(4))) != MeasSetting.EmissivityValue)
+    float echoed = 0.0f;
+    if (!InstrumentReply::emissivity(m_link.lastReply(), echoed) ||
+        echoed != MeasSetting.EmissivityValue)
         wrongReply();
 
     if (!memoryWindow && !fieldTypeConnected) {

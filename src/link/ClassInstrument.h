@@ -8,6 +8,28 @@ struct CommError;
 // True when the last "TYPE" reply was exactly "F-type" (the field type).
 extern bool fieldTypeConnected;
 
+// The instrument's settings replies, read apart from the link.
+namespace InstrumentReply
+{
+// A number: leading blanks, an optional sign, digits and one "."; no exponent. A reply
+// without such a number reads as 0.
+double number(const QString &text);
+// The unit of a reading (the reply to ":"): 1 with an "F" in it, else 0 with a "C", else
+// `unit` unchanged.
+qint16 unit(const QString &reply, qint16 unit);
+// The value of a reading (the reply to ":"): the error code for a reply starting " Err" or
+// "Error", the low-battery code for "Lo.Batt!", otherwise its leading number.
+float reading(const QString &reply);
+// The reply to "RESOL": 0 (0.1 degree), 1 (1 degree), or -1 for any other reply.
+int resolution(const QString &reply);
+// The reply to "EMI" ("Emi" and the value in its last four characters); false when it does
+// not start with "Emi".
+bool emissivity(const QString &reply, float &value);
+// The reply to "ZERO" or "FS": "Zero" with the scale's zero and full in fixed columns
+// (characters 6..8 and 16..18); false when it does not start with "Zero".
+bool scale(const QString &reply, float &zero, float &full);
+} // namespace InstrumentReply
+
 // The instrument's command vocabulary and the operations built from it, for either main
 // window (programMode picks the window's variant). The Prim operations and those named by
 // a single command run inside a communication bracket opened by the caller and raise

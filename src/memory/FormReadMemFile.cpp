@@ -6,14 +6,13 @@
 #include "DataFileReader.h"
 #include "FormFileWait.h"
 #include "Format.h"
+#include "MemDataFile.h"
 #include "Prompter.h"
 #include "Strings.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
-
-#include <cmath>
 
 namespace
 {
@@ -124,8 +123,7 @@ void FormReadMem::loadMemData()
 
     // Read aside first: a file without one readable section leaves the listing as it was.
     std::unique_ptr<ClassData> loaded[64];
-    int sections = 0;
-    bool failed = false;
+    MemDataFileResult read;
     bool stopped = false;
     stopRequested = false;
     {
@@ -133,26 +131,12 @@ void FormReadMem::loadMemData()
         wait.initMsg(loadString(1753), loadString(1754), loadString(1755));
         wait.show1(this);
         DataFileReader in(&file);
-        const QString label = loadString(sectionLabel);
-        QString line;
-        while (in.readLine(line)) {
-            if (line.left(3) != label)
-                continue;
-            const double number = std::nearbyint(leadingNumber(line.mid(3)));
-            if (!(number >= 1 && number <= 64))
-                continue;
-            const int block = static_cast<int>(number) - 1;
-            auto data = std::make_unique<ClassData>();
-            if (!data->loadFileDataPrim(in, &wait)) {
-                failed = true;
-                stopped = wait.stopped();
-                break;
-            }
-            loaded[block] = std::move(data);
-            ++sections;
-        }
+        read = readMemDataFile(in, loaded, &wait);
+        stopped = read.failed && wait.stopped();
         wait.Hide1();
     }
+    const int sections = read.sections;
+    const bool failed = read.failed;
 
     if (failed && !stopped)
         showMessage(loadString(readingErrorMessage));

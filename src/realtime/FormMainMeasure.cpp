@@ -353,15 +353,7 @@ void FormMain::prepareMeasurement()
 float FormMain::readTemperature()
 {
     link().SendCommand(QStringLiteral(":"));
-    const QString reply = link().lastReply();
-    float value = 501.0f;
-    if (reply.startsWith(QLatin1String(" Err")) || reply.startsWith(QLatin1String("Error")))
-        value = errorCode;
-    if (reply == QLatin1String("Lo.Batt!"))
-        value = lowBatteryCode;
-    if (value == 501.0f)
-        value = static_cast<float>(leadingNumber(reply));
-    return value;
+    return InstrumentReply::reading(link().lastReply());
 }
 
 void FormMain::startTick()

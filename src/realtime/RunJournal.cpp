@@ -61,10 +61,12 @@ bool parseHeader(const QByteArray &line, Header &header)
         return false;
     bool ok[4] = {};
     header.channel = fields[2].toInt(&ok[0]);
-    header.unit = qint16(fields[3].toInt(&ok[1]));
-    header.resolution = qint16(fields[4].toInt(&ok[2]));
+    header.unit = fields[3].toShort(&ok[1]);
+    header.resolution = fields[4].toShort(&ok[2]);
     header.emissivity = fields[5].toFloat(&ok[3]);
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || header.channel < 0 || header.channel > 7)
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || header.channel < 0 || header.channel > 7 ||
+        (header.unit != 0 && header.unit != 1) ||
+        (header.resolution != 0 && header.resolution != 1) || !std::isfinite(header.emissivity))
         return false;
     // The title is the rest of the line, commas and all.
     qsizetype at = 0;
@@ -76,7 +78,7 @@ bool parseHeader(const QByteArray &line, Header &header)
 
 // The next line that ends in a line feed, without it; false at the end or at a line a crash
 // cut short.
-bool readWholeLine(QFile &file, QByteArray &line)
+bool readWholeLine(QIODevice &file, QByteArray &line)
 {
     line = file.readLine(maxLineLength);
     if (!line.endsWith('\n'))
@@ -97,7 +99,7 @@ bool holdsLines(const QString &path)
     return !file.atEnd();
 }
 
-bool readHeader(QFile &file, Header &header)
+bool readHeader(QIODevice &file, Header &header)
 {
     QByteArray line;
     return readWholeLine(file, line) && parseHeader(line, header);
@@ -197,8 +199,15 @@ QStringList RunJournal::pending(const QString &folder)
 std::unique_ptr<ClassData> RunJournal::read(const QString &path)
 {
     QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    return read(file);
+}
+
+std::unique_ptr<ClassData> RunJournal::read(QIODevice &file)
+{
     Header header;
-    if (!file.open(QIODevice::ReadOnly) || !readHeader(file, header))
+    if (!readHeader(file, header))
         return nullptr;
     auto data = std::make_unique<ClassData>();
     data->ChNo = qint16(header.channel);
@@ -216,7 +225,8 @@ std::unique_ptr<ClassData> RunJournal::read(const QString &path)
         bool valueOk = false;
         const double time = line.left(comma).toDouble(&timeOk);
         const float value = line.mid(comma + 1).toFloat(&valueOk);
-        if (comma < 0 || !timeOk || !valueOk || !std::isfinite(time))
+        // A damaged line is skipped; no infinity or NaN gets in, no data file could hold it.
+        if (comma < 0 || !timeOk || !valueOk || !std::isfinite(time) || !std::isfinite(value))
             continue;
         if (n == 0)
             firstTime = time;

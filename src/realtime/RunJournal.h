@@ -7,6 +7,7 @@
 #include <memory>
 
 class ClassData;
+class QIODevice;
 
 // The journal of a logged run: every stored sample is appended to a small text file, flushed
 // to the system at once, so that a crash, a power cut or a killed session loses at most the
@@ -48,6 +49,7 @@ public:
     // The run a journal holds: its header and every whole sample line (a line cut short by a
     // crash is left out). Null when the file is no journal or holds no sample.
     static std::unique_ptr<ClassData> read(const QString &path);
+    static std::unique_ptr<ClassData> read(QIODevice &in);
     // Keeps a journal that is not recovered: written as a channel data file into
     // `recoveryFolder` (the journal itself when it cannot be read), then removed. Returns the
     // kept file's path; empty, and the journal left in place, when nothing could be written.
