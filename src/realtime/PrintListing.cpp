@@ -201,6 +201,18 @@ bool PrintListing::stepJob(FormFileWait &wait, int i, int step, int &announced)
     return true;
 }
 
+bool PrintListing::finishJob(FormFileWait &wait, int lastPosition, int &announced)
+{
+    wait.ProgressJob(lastPosition);
+    announcePage(wait, announced);
+    Pump::instance().processPendingEvents();
+    const bool ok = end();
+    wait.Hide1();
+    if (!ok)
+        reportFailure();
+    return ok;
+}
+
 namespace
 {
 // The progress dialog of a print job, shown with "Ready..." before the printer starts.
@@ -241,14 +253,7 @@ bool PrintListing::printChannel(QWidget *owner, int ch)
         if (job.stepJob(wait, i, step, announced))
             break;
     }
-    wait.ProgressJob(d.LastNo);
-    job.announcePage(wait, announced);
-    Pump::instance().processPendingEvents();
-    const bool ok = job.end();
-    wait.Hide1();
-    if (!ok)
-        reportFailure();
-    return ok;
+    return job.finishJob(wait, d.LastNo, announced);
 }
 
 bool PrintListing::printMemory(QWidget *owner, const std::unique_ptr<ClassData> (&memBlocks)[64],
@@ -298,12 +303,5 @@ bool PrintListing::printMemory(QWidget *owner, const std::unique_ptr<ClassData> 
             stopped = job.stepJob(wait, done++, step, announced);
         }
     }
-    wait.ProgressJob(samples - 1);
-    job.announcePage(wait, announced);
-    Pump::instance().processPendingEvents();
-    const bool ok = job.end();
-    wait.Hide1();
-    if (!ok)
-        reportFailure();
-    return ok;
+    return job.finishJob(wait, samples - 1, announced);
 }

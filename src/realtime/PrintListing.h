@@ -73,6 +73,9 @@ private:
     void announcePage(FormFileWait &wait, int &announced) const;
     // One step of a job's loop; true when the user pressed Stop.
     bool stepJob(FormFileWait &wait, int i, int step, int &announced);
+    // Ends the document after the last line: the last progress step and page, then the
+    // printer's verdict, reported when it refused.
+    bool finishJob(FormFileWait &wait, int lastPosition, int &announced);
 
     QPrinter &m_printer;
     QPainter m_painter;
