@@ -433,6 +433,16 @@ const StringEntry stringTable[] = {
     // 6000-6001: About box and application title
     {16000, "About Orvan Utility"},
     {16001, "Orvan Utility"},
+    // 7000-7099: channel files, saving and windows
+
+    // 7100-7199: logged runs, journal and workbooks
+
+    // 7200-7299: memory download and memory files
+
+    // 7300-7399: graph and its print-out
+
+    // 7400-7499: command line
+
 };
 
 const std::size_t stringTableSize = sizeof(stringTable) / sizeof(stringTable[0]);
