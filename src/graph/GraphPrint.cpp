@@ -155,8 +155,10 @@ int printGraphHeader(QPainter &painter, const GraphPlot &plot, const PrintGrid &
                   {loadString(1213), loadString(1214), loadString(5015), loadString(1215),
                    loadString(1216), loadString(1217), loadString(1221)});
     for (int ch : shown) {
-        QStringList texts;
-        for (int item = 0; item < 7; ++item)
+        // The row is named by its slot, as in the cursor table, whatever number the data set
+        // was recorded under.
+        QStringList texts{QString::number(ch + 1)};
+        for (int item = 1; item < 7; ++item)
             texts << plot.channel(ch)->getCHInfo(item).trimmed();
         printTableRow(painter, grid, line++, info, texts);
     }

@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "Format.h"
 #include "GraphPrint.h"
+#include "GraphReport.h"
 #include "GraphRig.h"
 #include "SampleData.h"
 #include "Settings.h"
@@ -86,6 +87,8 @@ private Q_SLOTS:
     void tallPrintedPlotKeepsItsLowestSamples();
     void printedTimeLabelsNeverOverlap_data();
     void printedTimeLabelsNeverOverlap();
+    void reportWritesTablesAndCursorsWithoutWindows();
+    void reportRefusesNothingToShowAndUnwritableFiles();
     void monochromePenFollowsTraceBrightness_data();
     void monochromePenFollowsTraceBrightness();
     void clipboardPictureFramesPlotWithTracesAndLabels();
@@ -248,6 +251,69 @@ void TestGraphPrint::printedTimeLabelsNeverOverlap()
             QVERIFY2(labels[i - 1].box.right() < labels[i].box.left(),
                      qPrintable(labels[i - 1].text + u' ' + labels[i].text));
     }
+}
+
+void TestGraphPrint::reportWritesTablesAndCursorsWithoutWindows()
+{
+    QVERIFY(!qApp->inherits("QApplication"));
+    auto first = waveChannel(600);
+    first->Title = QStringLiteral("Kiln 2");
+    first->MeasPerson = QStringLiteral("R. Lindqvist");
+    auto fourth = waveChannel(300, 60.0f);
+    fourth->Title = QStringLiteral("Door");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QVERIFY(!writeFile(path, "an older report").isEmpty());
+
+    GraphReportOptions options;
+    options.cursorA = 100;
+    options.cursorB = 450;
+    QString error;
+    QVERIFY2(writeGraphReport({first.get(), nullptr, nullptr, fourth.get()}, options, path, &error),
+             qPrintable(error));
+    QVERIFY(error.isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
+
+    const QString text = pdfText(path, {QStringLiteral("-layout")});
+    for (int id : {1213, 1214, 5015, 1215, 1216, 1221, 2601, 2602})
+        QVERIFY2(text.contains(loadString(id)), qPrintable(loadString(id)));
+    for (const QString &expected :
+         {QStringLiteral("Kiln 2"), QStringLiteral("Door"), QStringLiteral("R. Lindqvist"),
+          QStringLiteral("00:01:40"), QStringLiteral("00:07:30"),
+          first->getStartDateTime().trimmed()})
+        QVERIFY2(text.contains(expected), qPrintable(expected));
+    // Cursor A reads both channels' samples at 100 s; at 450 s only CH1 has one.
+    for (int index : {100, 450})
+        QVERIFY2(text.contains(valueText(first->getDataY(index), first->Resolution).trimmed()),
+                 qPrintable(QString::number(index)));
+    QVERIFY(text.contains(valueText(fourth->getDataY(100), fourth->Resolution).trimmed()));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("\\b4\\s.*\\*"))));
+    // Rows are named by their slot, whatever channel the data were recorded under.
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("\\b4\\s+Door"))));
+}
+
+void TestGraphPrint::reportRefusesNothingToShowAndUnwritableFiles()
+{
+    auto data = waveChannel(60);
+    const auto empty = std::make_unique<ClassData>();
+    QTemporaryDir dir;
+    const QString kept = writeFile(dir.filePath(QStringLiteral("kept.pdf")), "kept");
+    QVERIFY(!kept.isEmpty());
+    struct Case {
+        QVector<const ClassData *> channels;
+        QString path;
+    };
+    const QVector<const ClassData *> nine(9, data.get());
+    for (const Case &c : {Case{{}, kept}, Case{{nullptr, empty.get()}, kept}, Case{nine, kept},
+                          Case{{data.get()}, unwritableFolder(dir) + QStringLiteral("/r.pdf")}}) {
+        QString error;
+        QVERIFY(!writeGraphReport(c.channels, GraphReportOptions(), c.path, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFileInfo::exists(c.path) || c.path == kept);
+    }
+    QFile file(kept);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("kept"));
 }
 
 void TestGraphPrint::monochromePenFollowsTraceBrightness_data()
