@@ -440,6 +440,9 @@ const StringEntry stringTable[] = {
     // 7200-7299: memory download and memory files
 
     // 7300-7399: graph and its print-out
+    {17300, "No channel holds data for the report."},
+    {17301, "A report shows at most 8 channels."},
+    {17302, "Cannot write the report file "},
 
     // 7400-7499: command line
 
