@@ -92,7 +92,11 @@ bool setClock(CliInstrument &cli, bool now, double dateTime)
 double readClock(CliInstrument &cli)
 {
     ClassLink &link = cli.link();
+    // The memory download's own way into the listing.
     cli.instrument().confirmModelType();
+    link.startMeasure();
+    cli.instrument().readUnit();
+    link.SendCommand(QStringLiteral(";"));
     link.SendCommand(QStringLiteral("MEM"));
     // The first line is the reply to MEM and does not count towards the listing's end.
     QString line = link.lastReply();

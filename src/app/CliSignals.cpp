@@ -47,6 +47,8 @@ void installStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader that goes away (`| head`) must not kill a command with the instrument awake.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool stopSignalReceived()

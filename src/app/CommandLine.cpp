@@ -255,6 +255,12 @@ std::optional<int> applyDesktopOptions()
         cliReport(parser.errorText() + u'\n' + loadString(7402).arg(program()));
         return int(ExitUsage);
     }
+    // A command after the options would otherwise start the desktop application unasked.
+    if (!parser.positionalArguments().isEmpty()) {
+        cliReport(loadString(7415).arg(parser.positionalArguments().first()) + u'\n' +
+                  loadString(7402).arg(program()));
+        return int(ExitUsage);
+    }
     const QRegularExpression portPattern(QStringLiteral("^COM([1-4])=(.+)$"),
                                          QRegularExpression::CaseInsensitiveOption);
     for (const QString &value : parser.values(portOption)) {
