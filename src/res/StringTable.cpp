@@ -445,6 +445,46 @@ const StringEntry stringTable[] = {
     {17302, "Cannot write the report file "},
 
     // 7400-7499: command line
+    {17400,
+     "Usage: %1 COMMAND [options]\n       %1 [--port COMn=DEVICE]    (the desktop application)"},
+    {17401, "Commands:"},
+    {17402, "Run \"%1 COMMAND --help\" for the options of a command."},
+    {17403, "Options:"},
+    {17404, "Exit codes: 0 done, 1 instrument or port error, 2 bad usage or bad file, 130 stopped "
+            "by Ctrl+C or SIGTERM."},
+    {17405, "Shows these options."},
+    {17406, "Prints the version."},
+    {17407, "Points COMn (1-4) at a serial device for this run, e.g. COM1=/dev/ttyUSB0."},
+    {17408, "Usage: %1 [options]"},
+    {17409, "See \"%1 --help\"."},
+    {17410, "The instrument's port: COM1 to COM4 (default: the settings file's port) or a device "
+            "path."},
+    {17411, "The settings file (default: %1)."},
+    {17412, "--port expects COM1 to COM4 or a device path, not \"%1\"."},
+    {17414, "Unknown option %1."},
+    {17415, "Unexpected argument \"%1\"."},
+    {17416, "Unknown command \"%1\"."},
+    {17417, "--port expects COMn=DEVICE with n from 1 to 4, not \"%1\"."},
+    {17420, "Prints the instrument's settings or sends new ones."},
+    {17421, "Prints the instrument's clock or sets it (field type)."},
+    {17422, "Writes the journals of runs that never ended as channel data files and lists them."},
+    {17430, "Sends the resolution: 0.1 or 1 degree."},
+    {17431, "Sends the emissivity, 0.10 to 1.00."},
+    {17432, "Sends the analog output scale in whole degrees of the settings file's unit, e.g. "
+            "-20:500."},
+    {17433, "--resolution expects 0.1 or 1, not \"%1\"."},
+    {17434, "--emissivity expects a number, not \"%1\"."},
+    {17435, "--scale expects ZERO:FULL in whole degrees, not \"%1\"."},
+    {17436, "Instrument type"},
+    {17437, "A field-type instrument takes only the emissivity: its resolution stays 0.1 and it "
+            "has no analog output."},
+    {17440, "Sets the clock: now, or a date and time such as 2026-12-07 06:00:00."},
+    {17441, "--set expects now or a date and time (yyyy-mm-dd hh:mm:ss), not \"%1\"."},
+    {17442, "The instrument's clock takes years from 1980 to 2079."},
+    {17450, "Folder for the channel data files (default: %1)."},
+    {17451, "No run to recover."},
+    {17452, "Cannot keep %1 in %2."},
+    {17453, "Folder of the run journals (default: %1)."},
 
 };
 
