@@ -1,5 +1,6 @@
 #include "DataFileReader.h"
 
+#include "FilePace.h"
 #include "Format.h"
 
 #include <QIODevice>
@@ -52,6 +53,10 @@ QString DataFileReader::decode(const QByteArray &bytes)
 bool DataFileReader::fill()
 {
     m_pos = 0;
+    if (m_pace && m_pace->stopped()) {
+        m_buffer.clear();
+        return false;
+    }
     // A file of known size is read no further than its end, and its end is seen without a
     // read: a whole chunk allocated for a small file, or for nothing, costs more than the
     // reading. Pseudo-files report size 0 and are read chunk by chunk like a pipe.
@@ -65,6 +70,7 @@ bool DataFileReader::fill()
     } else {
         m_buffer = m_device->read(chunkBytes);
     }
+    m_chunkEnd += m_buffer.size();
     return !m_buffer.isEmpty();
 }
 
@@ -106,16 +112,17 @@ bool DataFileReader::readLine(QString &line)
     if (m_firstLine && raw.startsWith("\xEF\xBB\xBF"))
         raw.remove(0, 3);
     m_firstLine = false;
+    ++m_lineNumber;
     line = decode(raw);
     return true;
 }
 
 bool DataFileReader::readLineFields(QString fields[11])
 {
-    QString line;
-    const bool read = readLine(line);
-    const qsizetype comma = line.indexOf(u',');
-    m_rest = comma < 0 ? QString() : line.mid(comma + 1);
+    const bool read = readLine(m_line);
+    const qsizetype comma = m_line.indexOf(u',');
+    m_rest = comma < 0 ? QString() : m_line.mid(comma + 1);
+    QString line = m_line;
     splitComma(line, fields);
     return read;
 }

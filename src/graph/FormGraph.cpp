@@ -13,6 +13,7 @@
 #include "Prompter.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -649,7 +650,6 @@ void FormGraph::Form_Load()
         if (m_plot.channel(ch))
             m_plot.initGraphCh(ch);
     }
-    move(Settings.LeftG / twipsPerPixelX, Settings.TopG / twipsPerPixelY);
     measureDefaultSize();
     const SettingsRecord unset;
     if (Settings.WidthG == unset.WidthG && Settings.HeightG == unset.HeightG) {
@@ -660,6 +660,8 @@ void FormGraph::Form_Load()
     } else {
         resize(Settings.WidthG / twipsPerPixelX, Settings.HeightG / twipsPerPixelY);
     }
+    placeWindow(this, parentWidget(), {},
+                QPoint(Settings.LeftG / twipsPerPixelX, Settings.TopG / twipsPerPixelY));
     m_plot.graphEventsOn = true;
     m_plot.refreshPlot();
     menuChecksChanged();

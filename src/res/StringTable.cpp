@@ -434,6 +434,13 @@ const StringEntry stringTable[] = {
     {16000, "About Orvan Utility"},
     {16001, "Orvan Utility"},
     // 7000-7099: channel files, saving and windows
+    {17000, "Only the first %1 samples were loaded: the rest of the file does not fit into a "
+            "channel."},
+    {17001, "Line %1 cannot be read:"},
+    {17002, "There is not enough space on the disk to save the file:"},
+    {17003, "You have no permission to write to:"},
+    {17004, "This folder does not exist:"},
+    {17005, "The previous file is kept unchanged."},
 
     // 7100-7199: logged runs, journal and workbooks
 

@@ -151,7 +151,9 @@ void TestMemFile::loadRestoresTheReadableSections_data()
     // Saving the rest under the file's name would drop the unread part of it.
     QTest::newRow("broken second section keeps the first, unsaved")
         << section(3, "three", two) + section(5, "five", "26/03/01,10:00,junk\r\n") << QList<int>{2}
-        << QStringList{"Cannot read file.", "File reading error!"} << false << 1;
+        << QStringList{"Cannot read file.\rLine 14 cannot be read:\r26/03/01,10:00,junk",
+                       "File reading error!"}
+        << false << 1;
 }
 
 void TestMemFile::loadRestoresTheReadableSections()
