@@ -408,15 +408,19 @@ QString widestText(const QTableWidget *table, const QStringList &texts)
 }
 
 // The size at which `table` shows every cell whole when column c holds columnTexts[c]
-// (columns without texts keep theirs), measured with the table's own font and style.
+// (columns without texts keep theirs), measured with the table's own font and style. The
+// cells keep what they show.
 QSize wholeTableSize(QTableWidget *table, const QVector<QStringList> &columnTexts)
 {
+    QStringList shown;
     for (int c = 0; c < table->columnCount() && c < columnTexts.size(); ++c) {
         if (columnTexts[c].isEmpty())
             continue;
         const QString widest = widestText(table, columnTexts[c]);
-        for (int r = 0; r < table->rowCount(); ++r)
+        for (int r = 0; r < table->rowCount(); ++r) {
+            shown << table->item(r, c)->text();
             table->item(r, c)->setText(widest);
+        }
     }
     table->ensurePolished();
     table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
@@ -425,9 +429,10 @@ QSize wholeTableSize(QTableWidget *table, const QVector<QStringList> &columnText
     const int rowHeader = rows->isHidden() ? 0 : rows->sizeHint().width();
     const QSize size(frame + rowHeader + table->horizontalHeader()->length(),
                      frame + table->horizontalHeader()->sizeHint().height() + rows->length());
+    int next = 0;
     for (int c = 0; c < table->columnCount() && c < columnTexts.size(); ++c) {
         for (int r = 0; r < table->rowCount() && !columnTexts[c].isEmpty(); ++r)
-            table->item(r, c)->setText(QString());
+            table->item(r, c)->setText(shown[next++]);
     }
     return size;
 }

@@ -43,6 +43,7 @@ bool writeGraphReport(const QVector<const ClassData *> &channels, const GraphRep
         writer.setPageSize(options.pageSize);
         writer.setPageOrientation(QPageLayout::Portrait);
         writer.setTitle(loadString(2000));
+        writer.setCreator(loadString(6001));
 
         GraphPlot plot;
         plot.setChannelSource([&channels](int ch) -> const ClassData * {

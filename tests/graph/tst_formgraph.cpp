@@ -4,6 +4,7 @@
 #include "FormDispRange.h"
 #include "FormGraph.h"
 #include "FormGraphMove.h"
+#include "Format.h"
 #include "Modal.h"
 #include "PrintListing.h"
 #include "SampleData.h"
@@ -250,6 +251,9 @@ void TestFormGraph::dialogsOfTheGraphMenuAct()
 
 void TestFormGraph::defaultSizeShowsTablesWhole()
 {
+    // Measuring the tables leaves the readings of the opening view in place.
+    QCOMPARE(m_graph->CurDataTable->item(0, 5)->text(),
+             valueText(channelData[2]->getDataY(0), channelData[2]->Resolution));
     // The widest readings the tables show: value codes, times, counts and spans.
     const QStringList values{"-OVER", "ERROR", "+OVER", "-123.4"};
     const auto fill = [](QTableWidget *table, int column, const QStringList &texts) {
