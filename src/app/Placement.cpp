@@ -33,7 +33,8 @@ bool isTaken(const QPoint &at, const QList<QPoint> &taken)
 }
 
 // The first place from `start` on, stepping down and to the right and wrapping around inside
-// `room`, that no window in `taken` has.
+// `room`, that no window in `taken` has. In a room too small for that, any free place in it;
+// with none left, `start`.
 QPoint cascade(const QRect &room, const QSize &size, const QPoint &start,
                const QList<QPoint> &taken)
 {
@@ -44,6 +45,13 @@ QPoint cascade(const QRect &room, const QSize &size, const QPoint &start,
                         room.top() + (start.y() - room.top() + k * cascadeStep) % spanY);
         if (!isTaken(at, taken))
             return at;
+    }
+    for (int y = 0; y < spanY; y += cascadeStep / 2) {
+        for (int x = 0; x < spanX; x += cascadeStep / 2) {
+            const QPoint at(room.left() + x, room.top() + y);
+            if (!isTaken(at, taken))
+                return at;
+        }
     }
     return start;
 }

@@ -22,5 +22,9 @@ void placeWindow(QWidget *window, const QWidget *main, const QList<QWidget *> &o
             taken.append(other->frameGeometry().topLeft());
     }
     const QRect avoid = main ? main->frameGeometry() : QRect();
-    window->move(placeFrame(screen->availableGeometry(), avoid, frame, taken, preferred).topLeft());
+    const QRect place = placeFrame(screen->availableGeometry(), avoid, frame, taken, preferred);
+    // A window larger than the screen is made to fit, as far as its minimum size allows.
+    if (place.size() != frame)
+        window->resize(window->size() - (frame - place.size()));
+    window->move(place.topLeft());
 }
