@@ -7,6 +7,7 @@
 #include "CommError.h"
 #include "FormFileWait.h"
 #include "Format.h"
+#include "MemDataFile.h"
 #include "MemoryListing.h"
 #include "Prompter.h"
 #include "Pump.h"
@@ -15,12 +16,20 @@
 #include "Strings.h"
 
 #include <QDesktopServices>
+#include <QLabel>
 #include <QUrl>
 
 namespace
 {
-// The progress bar's length: a typical listing's record count.
-constexpr int progressSteps = 130;
+// The listing's length is not known before its end: the bar creeps toward its end, half way
+// at this many records, and fills only when the listing is over.
+constexpr int progressSteps = 1000;
+constexpr int halfwayRecords = 500;
+
+int progressAt(qsizetype records)
+{
+    return int(progressSteps * records / (records + halfwayRecords));
+}
 
 // Failures whose message was shown where they were raised.
 bool alreadyReported(int code)
@@ -81,6 +90,7 @@ void FormReadMem::readMemData()
     Pump &pump = Pump::instance();
     const double started = pump.now();
     clearMemBlocks();
+    bool offer = false;
 
     FormFileWait wait;
     wait.initMsg(loadString(4200), loadString(4201), loadString(4202));
@@ -99,7 +109,7 @@ void FormReadMem::readMemData()
             throw CommError{CommError::Stopped, loadString(1798)};
         }
 
-        MemoryListing listing(MeasSetting.Unit);
+        MemoryListing listing(MeasSetting.Unit, started);
         link().SendCommand(QStringLiteral(";"));
         // SendCommand takes the listing's title line as its reply.
         link().SendCommand(QStringLiteral("MEM"));
@@ -108,28 +118,38 @@ void FormReadMem::readMemData()
         for (;;) {
             const int count = readMemLine(fields, line);
             const MemoryListing::Step step = listing.feed(fields, count, line);
-            if (step == MemoryListing::Overflow)
-                throw CommError{CommError::DataFull, QString()};
             if (step == MemoryListing::Stopped) {
                 link().PowerOff();
                 showMessage(loadString(4231), Prompter::Ok, Prompter::Information);
             }
             if (step != MemoryListing::Continue)
                 break;
-            wait.ProgressJob(int(listing.records().size()));
+            const qsizetype received = listing.records().size() + listing.undatable().size();
+            wait.ProgressJob(progressAt(received));
+            wait.Label2->setText(loadString(7200).arg(received));
             pump.processPendingEvents();
         }
         link().PowerOff();
         wait.ProgressJob(progressSteps);
 
-        if (!listing.records().isEmpty()) {
-            for (const int id : listing.store())
-                showMessage(loadString(id), Prompter::Ok, Prompter::Warning);
+        const bool any = !listing.records().isEmpty();
+        const QStringList notStored = listing.store();
+        if (any) {
+            // Kept before anything is asked: whatever happens next, the listing is on disk.
+            m_keptFile = keepDownload(memBlocks, listing.headerTime());
+            m_download = DownloadUnsaved;
+            m_showingDownload = true;
+            if (m_keptFile.isEmpty())
+                showMessage(loadString(7211) + u'\r' + downloadsFolder(), Prompter::Ok,
+                            Prompter::Warning);
+        }
+        if (!notStored.isEmpty())
+            showMessage(notStored.join(u'\r'), Prompter::Ok, Prompter::Warning);
+        wait.Hide1();
+        if (any) {
             setSaveMenu(1);
-            wait.Hide1();
-            offerWorkbook(started);
+            offer = true;
         } else {
-            wait.Hide1();
             showMessage(loadString(4203), Prompter::Ok, Prompter::Information);
         }
     } catch (const CommError &error) {
@@ -149,4 +169,7 @@ void FormReadMem::readMemData()
     dispMemList();
     memFileName = newUntitledMemName();
     memUntitled = true;
+    // Asked over the filled list.
+    if (offer)
+        offerWorkbook(started);
 }

@@ -1,10 +1,16 @@
+#include "DataFileReader.h"
 #include "DateTime.h"
 #include "FormFileWait.h"
 #include "Format.h"
+#include "MemDataFile.h"
+#include "MemoryListing.h"
 #include "MemoryWindowFixture.h"
 #include "Strings.h"
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -13,7 +19,7 @@
 
 namespace
 {
-enum Setup { LaboratoryType, TooManyRecords, MemSilentThenCancel, CutAtOnce, EmptyMemory };
+enum Setup { LaboratoryType, MemSilentThenCancel, CutAtOnce, EmptyMemory };
 
 QDateTime wholeMinute(const QDateTime &t)
 {
@@ -34,6 +40,7 @@ private Q_SLOTS:
     void listingIsStoredAsTheInstrumentHoldsIt_data();
     void listingIsStoredAsTheInstrumentHoldsIt();
     void stopDuringListingKeepsWhatWasRead();
+    void longListingIsKeptWholeBeforeAnyQuestion();
     void downloadWithoutRecordsLeavesNoBlock_data();
     void downloadWithoutRecordsLeavesNoBlock();
 
@@ -146,13 +153,93 @@ void TestMemoryDownload::stopDuringListingKeepsWhatWasRead()
     QCOMPARE(m_window->saveState(), 1);
 }
 
+// Thousands of records at 2400 baud: the progress counts them without claiming an end it
+// cannot know, every record is kept in its block, and the listing is in the downloads folder,
+// complete, before the first question; a fresh window opens it from there.
+void TestMemoryDownload::longListingIsKeptWholeBeforeAnyQuestion()
+{
+    constexpr int count = 3000;
+    m_sim->fillMemory(count);
+    Settings.ExcelFolder = m_dir.filePath(QStringLiteral("books"));
+    QList<int> positions;
+    QStringList labels;
+    QString header;
+    m_sim->setTrafficLog([&](bool fromHost, const QString &line) {
+        if (line.startsWith(QLatin1String("PRINT ")))
+            header = line.right(17);
+        if (!fromHost || line != QLatin1String("MEM"))
+            return;
+        for (int s = 20; s < 330; s += 30) {
+            m_pump->schedule(s * 1000, [&positions, &labels] {
+                if (FormFileWait *wait = FormFileWait::current()) {
+                    QCOMPARE(wait->ProgressBar1->maximum(), 1000);
+                    positions << wait->ProgressBar1->value();
+                    labels << wait->Label2->text();
+                }
+            });
+        }
+    });
+
+    int rowsAtQuestion = -1;
+    QStringList keptAtQuestion;
+    QString kept;
+    m_prompter->answer(Prompter::AnswerNo); // "Load to Excel?"
+    m_prompter->onNextMessage([&] {
+        rowsAtQuestion = m_window->MSFlexGrid1->rowCount();
+        kept = m_window->keptFile();
+        keptAtQuestion = QDir(downloadsFolder()).entryList(QDir::Files);
+        // Read back aside: the file on disk holds every record already.
+        QFile file(kept);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        DataFileReader in(&file);
+        std::unique_ptr<ClassData> blocks[64];
+        const MemDataFileResult read = readMemDataFile(in, blocks, nullptr);
+        QVERIFY(!read.failed);
+        int samples = 0;
+        for (const auto &block : blocks)
+            samples += block ? block->DataNo : 0;
+        QCOMPARE(samples, count);
+    });
+    m_window->readMemData();
+    QCOMPARE(m_prompter->texts(), QStringList{loadString(4204)});
+    verifyStored();
+    QCOMPARE(rowsAtQuestion, m_window->blockCount);
+    QVERIFY(keptAtQuestion.contains(QFileInfo(kept).fileName()));
+    // Named by the instrument's clock; earlier downloads of this run at the same clock stay
+    // beside it under " (2)", " (3)"...
+    const QString stem = fromDayCount(MemoryListing::dayCountOf(header))
+                             .toString(QStringLiteral("'listing 'yyyy-MM-dd hh-mm-ss"));
+    QVERIFY2(QFileInfo(kept).fileName().startsWith(stem) && kept.endsWith(QLatin1String(".csv")),
+             qPrintable(kept));
+
+    QCOMPARE(positions.size(), 11);
+    for (int k = 1; k < positions.size(); ++k) {
+        QVERIFY2(positions[k] > positions[k - 1], qPrintable(QString::number(positions[k])));
+        QVERIFY(positions[k] < 1000);
+        QVERIFY(labels[k].startsWith(QLatin1String("Records received: ")));
+        QVERIFY(labels[k].mid(18).toInt() > labels[k - 1].mid(18).toInt());
+    }
+
+    // The window goes without a save; a fresh one opens the kept listing.
+    m_prompter->answer(Prompter::AnswerNo); // "Contents of file were changed. Save?"
+    QVERIFY(m_window->close());
+    for (auto &block : memBlocks)
+        block.reset();
+    m_window = new FormReadMem(m_port.get());
+    m_window->show();
+    m_prompter->clear();
+    m_prompter->answerFile(kept);
+    m_window->MenuFileItem[0]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList());
+    verifyStored();
+}
+
 void TestMemoryDownload::downloadWithoutRecordsLeavesNoBlock_data()
 {
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QStringList>("texts");
     const QString failed = loadString(4205);
     QTest::newRow("laboratory type") << LaboratoryType << QStringList{loadString(1779), failed};
-    QTest::newRow("more than 1001 records") << TooManyRecords << QStringList{failed};
     QTest::newRow("no reply to MEM, cancelled")
         << MemSilentThenCancel << QStringList{loadString(1732) + QStringLiteral(" (MEM) "), failed};
     QTest::newRow("time-out at once") << CutAtOnce << QStringList{loadString(4203)};
@@ -166,9 +253,6 @@ void TestMemoryDownload::downloadWithoutRecordsLeavesNoBlock()
     switch (setup) {
     case LaboratoryType:
         m_sim->setType(Simulator::LType);
-        break;
-    case TooManyRecords:
-        m_sim->fillMemory(1002);
         break;
     case MemSilentThenCancel:
         m_sim->setFault(Simulator::Silence, 1, QStringLiteral("MEM"));
