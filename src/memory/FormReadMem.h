@@ -30,13 +30,11 @@ public:
     void clrMemData();
     void confirmConnection();
 
-    // The download (FormReadMemDownload.cpp).
+    // The download (FormReadMemDownload.cpp, the work in MemoryDownload).
     // True when 0 <= block <= 63 and memBlocks holds a data set for it.
     static bool checkMemDataExist(int block);
     // Empties memBlocks and disables saving.
     void clearMemBlocks();
-    // One listing line: ReadRS less its line end, split at blanks. Returns the field count.
-    int readMemLine(QString fields[11], QString &line);
     void readMemData();
     // Where the listing read last is kept ("downloads" in the per-user data folder); empty
     // when there was none or it could not be written.

@@ -10,12 +10,15 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
 
 #include <cmath>
+
+#include <signal.h>
 
 namespace
 {
@@ -41,6 +44,7 @@ private Q_SLOTS:
     void listingIsStoredAsTheInstrumentHoldsIt();
     void stopDuringListingKeepsWhatWasRead();
     void longListingIsKeptWholeBeforeAnyQuestion();
+    void killedAfterDownloadKeepsTheListing();
     void downloadWithoutRecordsLeavesNoBlock_data();
     void downloadWithoutRecordsLeavesNoBlock();
 
@@ -232,6 +236,66 @@ void TestMemoryDownload::longListingIsKeptWholeBeforeAnyQuestion()
     m_window->MenuFileItem[0]->trigger();
     QCOMPARE(m_prompter->texts(), QStringList());
     verifyStored();
+}
+
+// A real orvan-utility reads a real simulator's memory and is killed with SIGKILL at the
+// question after the download, nothing saved; the listing kept in its downloads folder opens
+// whole in a fresh window.
+void TestMemoryDownload::killedAfterDownloadKeepsTheListing()
+{
+    constexpr int count = 30;
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("COM1"));
+    QProcess sim;
+    sim.start(QStringLiteral(ORVAN_SIM),
+              {QStringLiteral("--type"), QStringLiteral("F"), QStringLiteral("--memory-records"),
+               QString::number(count), QStringLiteral("--link"), link});
+    QVERIFY(sim.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(link), 10000);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(ORVAN_MEMDRIVER));
+    // A sanitized build's runtime is not first in a preloaded process.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("verify_asan_link_order=0"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("HOME"), dir.path());
+    const QString asked = dir.filePath(QStringLiteral("asked.txt"));
+    env.insert(QStringLiteral("ORVAN_DRIVER_OUT"), asked);
+    QStringList args;
+    for (int n = 1; n <= 4; ++n)
+        args << QStringLiteral("--port") << QStringLiteral("COM%1=%2").arg(n).arg(link);
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    app.start(QStringLiteral(ORVAN_UTILITY), args);
+    QVERIFY(app.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(asked), 90000);
+    ::kill(pid_t(app.processId()), SIGKILL);
+    QVERIFY(app.waitForFinished());
+    sim.terminate();
+    sim.waitForFinished();
+    QFile question(asked);
+    QVERIFY(question.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(question.readAll()), loadString(4204));
+
+    const QDir downloads(dir.filePath(QStringLiteral("data/OrvanUtility/downloads")));
+    const QStringList kept = downloads.entryList({QStringLiteral("listing *.csv")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    m_prompter->answerFile(downloads.filePath(kept.first()));
+    m_window->MenuFileItem[0]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList());
+    QVERIFY(memBlocks[0]);
+    QCOMPARE(int(memBlocks[0]->DataNo), count);
+    for (int i = 0; i < count; ++i) {
+        // The simulator's slow drift, at tenths, one record a minute.
+        QCOMPARE(memBlocks[0]->getDataY(i),
+                 float(std::round(200.0 + 50.0 * std::sin(i / 40.0)) / 10));
+        if (i > 0)
+            QCOMPARE(qRound((memBlocks[0]->getDataDate0(i) - memBlocks[0]->getDataDate0(i - 1)) *
+                            secondsPerDay),
+                     60);
+    }
 }
 
 void TestMemoryDownload::downloadWithoutRecordsLeavesNoBlock_data()
