@@ -445,6 +445,17 @@ const StringEntry stringTable[] = {
     // 7100-7199: logged runs, journal and workbooks
 
     // 7200-7299: memory download and memory files
+    {17200, "Records received: %1"},
+    {17201, "No. %1: %2 records were not stored."},
+    {17202, "These records have no valid date and were not stored:"},
+    {17203, "... and %1 more."},
+    {17210, "These blocks of the file were not loaded (a listing holds No. 1 to No. 64, each once):"},
+    {17211, "The memory data could not be kept in a file:"},
+    {17220, "The memory data read last has not been saved."},
+    {17221, "It is kept in:"},
+    {17222, "It is not kept in any file."},
+    {17223, "No memory data has been read since the start or since the memory was last cleared."},
+    {17224, "The instrument's records will be gone for good. Continue?"},
 
     // 7300-7399: graph and its print-out
     {17300, "No channel holds data for the report."},
