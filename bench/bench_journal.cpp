@@ -77,6 +77,8 @@ qint64 BenchJournal::storeRound(FormMain &main, bool journal)
     main.journal().setFolder(journal ? m_dir.filePath(QStringLiteral("journal")) : QString());
     main.curCH = 0;
     main.prepareMeasurement();
+    // A run opens its journal with its first sample.
+    main.journal().open(*channelData[0]);
     QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();

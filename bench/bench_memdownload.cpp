@@ -33,12 +33,18 @@ double wireMs(qint64 bytes)
     return bytes * 10.0 * 1000.0 / 2400.0;
 }
 
-// Records everything shown; there is no question in a download that succeeds.
+// Records every message a download shows; the one question a download that succeeds asks,
+// "Load to Excel?" wherever a workbook folder can be made, is answered No so that only the
+// download itself is timed.
 class RecordingPrompter : public Prompter
 {
 public:
-    Answer message(const QString &text, Buttons, Icon) override
+    Answer message(const QString &text, Buttons buttons, Icon) override
     {
+        if (buttons == YesNo && text == loadString(4204)) {
+            questions << text;
+            return AnswerNo;
+        }
         texts << text;
         return AnswerOk;
     }
@@ -50,6 +56,7 @@ public:
     }
 
     QStringList texts;
+    QStringList questions;
 };
 
 // The real serial port, timing the listing: from "MEM" going out to "off" going out, and the

@@ -294,23 +294,23 @@ qint16 ClassData::setRealTimeData(double time, float value)
             MaxValue = value;
             MaxDateTime = time;
         }
-    } else if (status == 3) {
-        // Low battery: the times still point at a sample while no real extreme exists.
-        if (m_running.minimum == statisticsMinStart) {
-            MinDateTime = time;
-            MinValue = statisticsMinStart;
-        }
-        if (m_running.maximum == statisticsMaxStart) {
-            MaxDateTime = time;
-            MaxValue = statisticsMaxStart;
-        }
     }
     if (status == 0) {
         m_running.sum += value;
         m_running.normalCount += 1;
         m_running.average = static_cast<float>(m_running.sum / m_running.normalCount);
-        AveValue = m_running.average;
     }
+    // Until a usable reading arrives the figures read as they will once the run is finished:
+    // no extreme is "ERROR" at sample 0, no average is "+OVER".
+    if (m_running.minimum == statisticsMinStart) {
+        MinValue = errorCode;
+        MinDateTime = m_time[0];
+    }
+    if (m_running.maximum == statisticsMaxStart) {
+        MaxValue = errorCode;
+        MaxDateTime = m_time[0];
+    }
+    AveValue = m_running.normalCount != 0 ? m_running.average : overRangeCode;
 
     m_running.count = n + 1;
     growFor(m_running.count);

@@ -199,9 +199,11 @@ void FormMain::Form_Load()
     SheetWriter &writer = (new SheetHolder(this))->writer;
     writer.finished = [this](const QString &path) {
         // A status text, not a message box: the next run may start at once.
-        statusBar()->showMessage(loadString(1767) + u' ' + path);
-        if (SheetWriter::openFinished)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        const bool opened = !SheetWriter::openFinished || !openWorkbook || openWorkbook(path);
+        statusBar()->showMessage(loadString(opened ? 1767 : 7101) + u' ' + path);
+    };
+    openWorkbook = [](const QString &path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
     setSheetLog(&writer);
     m_measSet = new FormMeasSet(this);

@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <functional>
+
 class ClassData;
 class FormGraph;
 class FormMeasSet;
@@ -76,6 +78,8 @@ public:
     void runMonitor();
     void runMeasurement();
     void prepareMeasurement();
+    // The run's journal and workbook, opened at its first sample.
+    void openRunFiles(double start);
     void startTick();
     void measureTick();
     void armTick() { tickArmed = true; }
@@ -93,6 +97,8 @@ public:
     // Offers the journals of runs that never ended (a crash, a killed session) back into
     // their channels; the ones not taken go to the recovery folder.
     void recoverJournals();
+    // Opens a finished workbook with the desktop's application; false when none could.
+    std::function<bool(const QString &path)> openWorkbook;
 
     // Channel list grid. Rows are numbered 1..8 for CH1..CH8; 0 means none (the header).
     int gridRow() const;

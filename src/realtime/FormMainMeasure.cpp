@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <cmath>
 
@@ -342,12 +343,24 @@ void FormMain::prepareMeasurement()
     data->StartDateTime = now;
     data->StopDateTime = now;
     channelData[curCH] = std::move(data);
-    m_journal.open(*channelData[curCH]);
     showTable(curCH);
     m_graph->setMeasuringCh(curCH);
     m_graph->initGraphCh(curCH);
+}
+
+void FormMain::openRunFiles(double start)
+{
+    // The journal and the workbook carry the run's start, the time of its first sample.
+    ClassData &data = *channelData[curCH];
+    data.StartDateTime = data.StopDateTime = start;
+    if (!m_journal.open(data) && !m_journal.folder().isEmpty()) {
+        // Told once, without stopping the run: the samples still reach the channel.
+        const QString notice = loadString(7100) + u' ' + m_journal.folder();
+        statusBar()->showMessage(notice);
+        monitorWindow()->setNotice(notice);
+    }
     if (excelLogging)
-        m_sheet->openExcelLog(*channelData[curCH]);
+        m_sheet->openExcelLog(data);
 }
 
 float FormMain::readTemperature()
@@ -364,6 +377,7 @@ void FormMain::startTick()
         startTime = lastTime = nowTime;
         nextTime = nowTime + MeasTime.interval;
         sampleCount = 1;
+        openRunFiles(nowTime);
         storeReading(nowTime, value);
         FormMon *mon = monitorWindow();
         mon->dispTemp(value, nowTime);

@@ -57,6 +57,12 @@ FormMon::FormMon(FormMain *main) : QWidget(main, Qt::Window), m_main(main)
                                x(windowWidth - 2 * margin), y(labelHeight));
     Label1[0]->setText(loadString(1602));
 
+    LabelNotice = new QLabel(this);
+    LabelNotice->setObjectName(QStringLiteral("LabelNotice"));
+    LabelNotice->setWordWrap(true);
+    LabelNotice->setStyleSheet(QStringLiteral("color: #c00000"));
+    LabelNotice->hide();
+
     Command1 = new QPushButton(this);
     connect(Command1, &QPushButton::clicked, this, &FormMon::Command1_Click);
     // Placed at the size of its taller measuring form, so that both forms fit where it stands.
@@ -92,6 +98,21 @@ void FormMon::setFormMode(int mode)
     Command1->setGeometry(px((windowWidth - buttonWidth) / 2, twipsPerPixelX),
                           px(buttonTop, twipsPerPixelY), px(buttonWidth, twipsPerPixelX),
                           px(buttonHeight, twipsPerPixelY));
+}
+
+void FormMon::setNotice(const QString &text)
+{
+    LabelNotice->setText(text);
+    LabelNotice->setVisible(!text.isEmpty());
+    if (text.isEmpty())
+        return;
+    // Below the Stop button; the window grows to hold it and the rest stays where it was.
+    const int left = px(margin, twipsPerPixelX);
+    const int width = this->width() - 2 * left;
+    const int top = Command1->geometry().bottom() + left;
+    const int height = LabelNotice->heightForWidth(width);
+    LabelNotice->setGeometry(left, top, width, height);
+    setFixedHeight(qMax(this->height(), top + height + left));
 }
 
 void FormMon::Command1_Click()

@@ -19,12 +19,15 @@ public:
     void clrDisplay();
     // 0 monitor; anything else a logged measurement.
     void setFormMode(int mode);
+    // A warning about the run below the Stop button (empty: none).
+    void setNotice(const QString &text);
     void Command1_Click();
 
     QLineEdit *TextTemp = nullptr;
     QLineEdit *TextTime = nullptr;
     QLabel *Label1[5] = {};
     QPushButton *Command1 = nullptr;
+    QLabel *LabelNotice = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

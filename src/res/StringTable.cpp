@@ -443,6 +443,8 @@ const StringEntry stringTable[] = {
     {17005, "The previous file is kept unchanged."},
 
     // 7100-7199: logged runs, journal and workbooks
+    {17100, "No run journal can be written, so a crash would lose this run's samples. Folder:"},
+    {17101, "Workbook saved, but no program could open it:"},
 
     // 7200-7299: memory download and memory files
     {17200, "Records received: %1"},

@@ -85,9 +85,13 @@ void TestClassData::liveAppendsKeepRunningStatistics_data()
     QTest::newRow("error and low battery are skipped")
         << std::vector<float>{errorCode, 20.0f, lowBatteryCode, 30.0f} << 30.0f << 3 << 20.0f << 1
         << 25.0f;
-    // Until a reading arrives, the times point at the latest low-battery sample.
+    // Without a usable reading the run shows during its course what it shows once finished.
     QTest::newRow("only low battery") << std::vector<float>{lowBatteryCode, lowBatteryCode}
-                                      << statisticsMaxStart << 1 << statisticsMinStart << 1 << 0.0f;
+                                      << errorCode << 0 << errorCode << 0 << overRangeCode;
+    QTest::newRow("only errors") << std::vector<float>{errorCode, errorCode, errorCode} << errorCode
+                                 << 0 << errorCode << 0 << overRangeCode;
+    QTest::newRow("only over range") << std::vector<float>{overRangeCode, overRangeCode}
+                                     << overRangeCode << 0 << overRangeCode << 0 << overRangeCode;
     QTest::newRow("low battery around a reading")
         << std::vector<float>{lowBatteryCode, 21.5f, lowBatteryCode} << 21.5f << 1 << 21.5f << 1
         << 21.5f;
@@ -109,6 +113,17 @@ void TestClassData::liveAppendsKeepRunningStatistics()
     QFETCH(int, minIndex);
     QCOMPARE(data.MaxDateTime, secondsAfterStart(maxIndex));
     QCOMPARE(data.MinDateTime, secondsAfterStart(minIndex));
+
+    // The finished run recomputes the same figures from its samples.
+    const QString texts[] = {data.getMaxDateTime(), data.getMinDateTime(),
+                             valueText(data.AveValue, 0)};
+    data.setTimeData();
+    QTEST(data.MaxValue, "maximum");
+    QTEST(data.MinValue, "minimum");
+    QTEST(data.AveValue, "average");
+    QCOMPARE(data.getMaxDateTime(), texts[0]);
+    QCOMPARE(data.getMinDateTime(), texts[1]);
+    QCOMPARE(valueText(data.AveValue, 0), texts[2]);
 }
 
 void TestClassData::setTimeDataRecomputesFromSamples()

@@ -5,8 +5,10 @@
 #include "FormDialog.h"
 #include "FormMain.h"
 #include "FormMeasStart.h"
+#include "FormMon.h"
 #include "FormReadMem.h"
 #include "Format.h"
+#include "RunJournal.h"
 #include "SampleData.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
@@ -18,6 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -231,33 +234,71 @@ void TestSheetWriter::loggedRunWritesOneRowPerSample_data()
 {
     QTest::addColumn<bool>("writable");
     QTest::addColumn<int>("samples");
-    QTest::newRow("3600 samples at 1 s") << true << 3600;
-    QTest::newRow("unwritable folder: the run goes on") << false << 3;
+    // Whether the desktop has a program that opens the finished workbook.
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("3600 samples at 1 s") << true << 3600 << true;
+    QTest::newRow("no program opens workbooks") << true << 3 << false;
+    QTest::newRow("unwritable folders: the run goes on") << false << 3 << true;
 }
 
 void TestSheetWriter::loggedRunWritesOneRowPerSample()
 {
     QFETCH(bool, writable);
     QFETCH(int, samples);
+    QFETCH(bool, opens);
     writeSettings(writable ? m_folder : unwritableFolder(m_dir));
     QPointer<FormMain> main = new FormMain(m_port.get());
     main->show();
+    QStringList opened;
+    SheetWriter::openFinished = true;
+    main->openWorkbook = [&opened, opens](const QString &path) {
+        opened << path;
+        return opens;
+    };
+    if (!writable)
+        main->journal().setFolder(unwritableFolder(m_dir) + QStringLiteral("/journal"));
     QCOMPARE(main->excelAvailable, writable);
+    // What the run shows once it stored its first sample, and the journal it writes.
+    QString notice, journalPath;
+    bool noticeShown = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!main->measuring || !channelData[0] || channelData[0]->DataNo < 1)
+            return;
+        watch.stop();
+        notice = main->statusBar()->currentMessage();
+        noticeShown = main->monitorWindow()->LabelNotice->isVisible() &&
+                      main->monitorWindow()->LabelNotice->text() == notice;
+        journalPath = main->journal().path();
+    });
+    watch.start(1);
     runTimes(*main, samples);
+    SheetWriter::openFinished = false;
     QCOMPARE(int(channelData[0]->DataNo), samples);
     QCOMPARE(m_prompter->texts().size(), 1); // only the start question
+    // One run, one name: the journal and the workbook carry the time of the first sample.
+    const QString start =
+        QStringLiteral("CH1 ") + fromDayCount(channelData[0]->getDataDate0(0))
+                                     .toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
     const QStringList paths = workbooks();
     QCOMPARE(paths.size(), writable ? 1 : 0);
     if (writable) {
-        // Named after the start, which follows the handshake.
-        QVERIFY(QRegularExpression(QStringLiteral("/CH1 2026-03-01 10-00-\\d\\d\\.xlsx$"))
-                    .match(paths[0])
-                    .hasMatch());
+        QCOMPARE(QFileInfo(journalPath).fileName(), start + RunJournal::fileSuffix);
+        QCOMPARE(notice, QString());
+        QCOMPARE(QFileInfo(paths[0]).fileName(), start + QStringLiteral(".xlsx"));
         const QList<QStringList> rows = sheetRows(paths[0]);
         QCOMPARE(rows.size(), samples + 1);
         const double last = channelData[0]->getDataDate0(samples - 1);
         QCOMPARE(rows.last().mid(0, 2), QStringList({longDateText(last), timeText(last)}));
-        QVERIFY(main->statusBar()->currentMessage().endsWith(paths[0]));
+        QCOMPARE(opened, paths);
+        QCOMPARE(main->statusBar()->currentMessage(),
+                 loadString(opens ? 1767 : 7101) + u' ' + paths[0]);
+    } else {
+        // Told at the start, in the status bar and the monitor window, and still there at the
+        // end; no question holds the run up.
+        QVERIFY2(notice.startsWith(loadString(7100)), qPrintable(notice));
+        QVERIFY(noticeShown);
+        QCOMPARE(main->statusBar()->currentMessage(), notice);
     }
     delete main;
 }
