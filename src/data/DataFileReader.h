@@ -28,6 +28,9 @@ public:
 
     // Number of the line read last, counted from 1; 0 before the first.
     qint64 lineNumber() const { return m_lineNumber; }
+    // Counts on from `lines`: for a part of a file read from a copy, so that its lines are
+    // named by their numbers in the whole file.
+    void setLinesBefore(qint64 lines) { m_lineNumber = lines; }
     // Bytes of the device taken up by the lines read so far.
     qint64 bytesRead() const { return m_chunkEnd - (m_buffer.size() - m_pos); }
 

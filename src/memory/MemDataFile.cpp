@@ -108,10 +108,12 @@ MemDataFileResult readMemDataFile(DataFileReader &in, std::unique_ptr<ClassData>
             continue;
         }
         const int block = static_cast<int>(number) - 1;
+        const qint64 linesBefore = in.lineNumber();
         Section body = readSection(in);
         QBuffer buffer(&body.body);
         buffer.open(QIODevice::ReadOnly);
         DataFileReader section(&buffer);
+        section.setLinesBefore(linesBefore);
         auto data = std::make_unique<ClassData>();
         if (!data->loadFileDataPrim(section, progress)) {
             result.failed = true;
