@@ -73,3 +73,6 @@ void cliErr(const QString &line);
 void cliReport(const QString &text);
 // "--option expects ..., not VALUE": a usage error with string `id` and the value.
 [[noreturn]] void cliBadValue(int id, const QString &value);
+// A span of time in seconds: "90", "90s", "2m", "0.5m", "8h", "2d" or "hh:mm[:ss]". Anything
+// else, or a negative span, is a usage error with string `id` and the text.
+double cliDuration(const QString &text, int id);

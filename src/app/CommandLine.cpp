@@ -61,6 +61,16 @@ QString optionHelp(const QCommandLineOption &option)
     return helpLine(text, option.description());
 }
 
+QtMessageHandler defaultMessageHandler = nullptr;
+
+void quietRuntimeDirWarning(QtMsgType type, const QMessageLogContext &context,
+                            const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    defaultMessageHandler(type, context, message);
+}
+
 void configureApplication()
 {
     // The per-user folders (run journals) are the desktop application's.
@@ -136,6 +146,26 @@ void cliReport(const QString &text)
 void cliBadValue(int id, const QString &value)
 {
     throw CliError{ExitUsage, loadString(id).arg(value)};
+}
+
+double cliDuration(const QString &text, int id)
+{
+    static const QRegularExpression withUnit(
+        QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([smhd]?)\\s*$"));
+    static const QRegularExpression clock(
+        QStringLiteral("^\\s*(\\d+):([0-5]\\d)(?::([0-5]\\d))?\\s*$"));
+    QRegularExpressionMatch match = withUnit.match(text);
+    if (match.hasMatch()) {
+        const QString unit = match.captured(2);
+        const double scale = unit == u"m" ? 60.0 : unit == u"h" ? 3600.0 : unit == u"d" ? 86400.0 : 1.0;
+        return match.captured(1).toDouble() * scale;
+    }
+    match = clock.match(text);
+    if (match.hasMatch()) {
+        return match.captured(1).toDouble() * 3600.0 + match.captured(2).toDouble() * 60.0 +
+               match.captured(3).toDouble();
+    }
+    cliBadValue(id, text);
 }
 
 CliOptions::CliOptions(const CliCommand &command) : m_command(command)
@@ -227,6 +257,10 @@ std::optional<int> runCommandLine(int argc, char *argv[])
         // Printing needs fonts and a paint device, not a screen.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Without a desktop session (cron, ssh) the platform complains of the missing runtime
+        // folder on every run; a job's mail should hold only what went wrong.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            defaultMessageHandler = qInstallMessageHandler(quietRuntimeDirWarning);
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

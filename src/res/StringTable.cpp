@@ -488,6 +488,7 @@ const StringEntry stringTable[] = {
     {17420, "Prints the instrument's settings or sends new ones."},
     {17421, "Prints the instrument's clock or sets it (field type)."},
     {17422, "Writes the journals of runs that never ended as channel data files and lists them."},
+    {17423, "Writes the graph print-out of channel data files as a PDF."},
     {17430, "Sends the resolution: 0.1 or 1 degree."},
     {17431, "Sends the emissivity, 0.10 to 1.00."},
     {17432, "Sends the analog output scale in whole degrees of the settings file's unit, e.g. "
@@ -505,6 +506,15 @@ const StringEntry stringTable[] = {
     {17451, "No run to recover."},
     {17452, "Cannot keep %1 in %2."},
     {17453, "Folder of the run journals (default: %1)."},
+    {17460, "The PDF file to write."},
+    {17461, "Cursor A at this elapsed time: seconds, 90s, 10m, 2h, 1d or hh:mm:ss."},
+    {17462, "Cursor B at this elapsed time, written as for --cursor-a."},
+    {17463, "Black traces, as on a printer without colour."},
+    {17464, "Channel data files, one to eight: the first is CH1."},
+    {17465, "Give one to eight channel data files."},
+    {17466, "Give the PDF file to write with -o."},
+    {17467, "Expected an elapsed time (seconds, 90s, 10m, 2h, 1d or hh:mm:ss), not \"%1\"."},
+    {17468, "Cannot read %1."},
 
 };
 

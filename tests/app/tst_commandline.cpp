@@ -48,6 +48,7 @@ private Q_SLOTS:
     void missingInstrumentEndsWithOne();
     void stopSignalEndsTheWaitWith130();
     void recoverKeepsJournalsAsChannelFiles();
+    void reportPrintsChannelFilesWithoutDisplay();
 
 private:
     // Serves a simulated instrument of `type` at m_link.
@@ -353,6 +354,47 @@ void TestCommandLine::recoverKeepsJournalsAsChannelFiles()
     QCOMPARE(again.exitCode, 0);
     QVERIFY(again.out.isEmpty());
     QVERIFY2(again.err.contains(QStringLiteral("No run to recover.")), qPrintable(again.err));
+}
+
+// The report runs on its own platform, with no display: the files' tables and the cursor
+// readings at the given elapsed times reach the PDF, and a bad file or cursor writes nothing.
+void TestCommandLine::reportPrintsChannelFilesWithoutDisplay()
+{
+    const QByteArray header = "Title,Furnace\r\nStart Time,26/12/07,06:00:00\r\n"
+                              "Stop Time,26/12/07,06:00:20\r\nData Number, 3\r\nUnit,\xb0""C\r\n"
+                              "Meas. Person,Tanaka\r\nDate,Time,Data[\xb0""C]\r\n";
+    const QString kiln = writeFile(m_dir->filePath(QStringLiteral("kiln.csv")),
+                                   header + "26/12/07,06:00:00,24.1\r\n26/12/07,06:00:10,"
+                                            "25.4\r\n26/12/07,06:00:20,-12.5\r\n");
+    const QString bad = writeFile(m_dir->filePath(QStringLiteral("bad.csv")),
+                                  header + "26/12/07,06:00:00,junk\r\n");
+    const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
+
+    const Run done = run({QStringLiteral("report"), kiln, kiln, QStringLiteral("-o"), pdf,
+                          QStringLiteral("--cursor-a"), QStringLiteral("10s"),
+                          QStringLiteral("--cursor-b"), QStringLiteral("0:00:20")});
+    QCOMPARE(done.exitCode, 0);
+    QVERIFY2(done.err.isEmpty(), qPrintable(done.err));
+    const QString text = pdfText(pdf, {QStringLiteral("-layout")});
+    QVERIFY2(text.contains(QStringLiteral("kiln.csv")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Tanaka")));
+    QVERIFY(text.contains(QStringLiteral("0Days 00:00:10")));
+    QVERIFY(text.contains(QStringLiteral("25.4 26/12/07 06:00:10")));
+    QVERIFY(text.contains(QStringLiteral("-12.5 26/12/07 06:00:20")));
+    const QStringList rows = lines(text).filter(QRegularExpression(QStringLiteral("^2 +Furnace")));
+    QCOMPARE(rows.size(), 1);
+
+    for (const QStringList &args :
+         {QStringList{kiln, bad, QStringLiteral("-o"), pdf},
+          QStringList{kiln, QStringLiteral("-o"), pdf, QStringLiteral("--cursor-a"),
+                      QStringLiteral("ten")},
+          QStringList{kiln}}) {
+        QFile::remove(pdf);
+        const Run refused = run(QStringList{QStringLiteral("report")} + args);
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY(!refused.err.isEmpty());
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
