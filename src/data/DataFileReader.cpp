@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -104,6 +105,7 @@ QByteArray DataFileReader::readRawLine()
 
 bool DataFileReader::readLine(QString &line)
 {
+    m_lastRaw.clear();
     if (atEnd()) {
         line.clear();
         return false;
@@ -114,15 +116,16 @@ bool DataFileReader::readLine(QString &line)
     m_firstLine = false;
     ++m_lineNumber;
     line = decode(raw);
+    m_lastRaw = std::move(raw);
     return true;
 }
 
 bool DataFileReader::readLineFields(QString fields[11])
 {
-    const bool read = readLine(m_line);
-    const qsizetype comma = m_line.indexOf(u',');
-    m_rest = comma < 0 ? QString() : m_line.mid(comma + 1);
-    QString line = m_line;
+    QString line;
+    const bool read = readLine(line);
+    const qsizetype comma = line.indexOf(u',');
+    m_rest = comma < 0 ? QString() : line.mid(comma + 1);
     splitComma(line, fields);
     return read;
 }

@@ -24,7 +24,7 @@ public:
     // The text after the first comma of the line readLineFields split last, commas and all.
     QString restAfterLabel() const { return m_rest; }
     // The line read last, as read.
-    QString lastLine() const { return m_line; }
+    QString lastLine() const { return decode(m_lastRaw); }
 
     // Number of the line read last, counted from 1; 0 before the first.
     qint64 lineNumber() const { return m_lineNumber; }
@@ -51,7 +51,7 @@ private:
     qsizetype m_pos = 0;
     bool m_firstLine = true;
     QString m_rest;
-    QString m_line;
+    QByteArray m_lastRaw;
     qint64 m_lineNumber = 0;
     qint64 m_chunkEnd = 0;
     FilePace *m_pace = nullptr;
