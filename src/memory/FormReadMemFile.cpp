@@ -4,6 +4,7 @@
 
 #include "AppState.h"
 #include "DataFileReader.h"
+#include "FilePace.h"
 #include "FormFileWait.h"
 #include "Format.h"
 #include "MemDataFile.h"
@@ -103,6 +104,10 @@ void FormReadMem::loadMemData()
         wait.initMsg(loadString(1753), loadString(1754), loadString(1755));
         wait.show1(this);
         DataFileReader in(&file);
+        // Lines between sections are read here, not by a block's loader: pace them too, so
+        // that a file of endless blank lines still answers Stop.
+        FilePace pace(&wait);
+        in.setPace(&pace);
         read = readMemDataFile(in, loaded, &wait);
         stopped = read.failed && wait.stopped();
         wait.Hide1();
