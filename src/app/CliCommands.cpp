@@ -6,8 +6,10 @@ int runSettings(const CliCommand &command, const QStringList &arguments);
 int runClock(const CliCommand &command, const QStringList &arguments);
 int runRecover(const CliCommand &command, const QStringList &arguments);
 int runReport(const CliCommand &command, const QStringList &arguments);
+int runDownload(const CliCommand &command, const QStringList &arguments);
 
 const CliCommand cliCommands[] = {
+    {"download", 7424, false, runDownload},
     {"settings", 7420, false, runSettings},
     {"clock", 7421, false, runClock},
     {"recover", 7422, false, runRecover},

@@ -489,6 +489,7 @@ const StringEntry stringTable[] = {
     {17421, "Prints the instrument's clock or sets it (field type)."},
     {17422, "Writes the journals of runs that never ended as channel data files and lists them."},
     {17423, "Writes the graph print-out of channel data files as a PDF."},
+    {17424, "Downloads the memory listing of a field-type instrument into a memory data file."},
     {17430, "Sends the resolution: 0.1 or 1 degree."},
     {17431, "Sends the emissivity, 0.10 to 1.00."},
     {17432, "Sends the analog output scale in whole degrees of the settings file's unit, e.g. "
@@ -515,6 +516,16 @@ const StringEntry stringTable[] = {
     {17466, "Give the PDF file to write with -o."},
     {17467, "Expected an elapsed time (seconds, 90s, 10m, 2h, 1d or hh:mm:ss), not \"%1\"."},
     {17468, "Cannot read %1."},
+    {17470, "The memory data file to write (the listing is also kept in the downloads folder)."},
+    {17471, "Clears the instrument's memory once the file is written and reads back whole."},
+    {17472, "-o expects a file name, not \"%1\"."},
+    {17473, "Records received: %1"},
+    {17474, "%1 records in %2 blocks."},
+    {17475, "Kept in %1"},
+    {17476, "Cannot write %1; the listing is kept in the downloads folder."},
+    {17477, "The listing is not complete: the instrument's memory was not cleared."},
+    {17478, "%1 does not read back as downloaded: the instrument's memory was not cleared."},
+    {17479, "The instrument's memory is cleared."},
 
 };
 

@@ -11,10 +11,10 @@
 namespace
 {
 
-// 2400 baud with a start and a stop bit: 10 bits, 25/6 ms per character.
-qint64 charEndMs(qint64 chars)
+// With a start and a stop bit a character takes 10 bits: 25/6 ms at 2400 baud.
+qint64 charEndMs(qint64 chars, int baud)
 {
-    return (chars * 25 + 5) / 6;
+    return (chars * 10000 + baud / 2) / baud;
 }
 
 constexpr int maxLineLength = 256;
@@ -112,7 +112,7 @@ QByteArray Simulator::takeOutput()
     QByteArray out;
     while (!m_output.isEmpty()) {
         Segment &s = m_output.first();
-        while (s.sent < s.bytes.size() && s.startMs + charEndMs(s.sent + 1) <= now)
+        while (s.sent < s.bytes.size() && s.startMs + charEndMs(s.sent + 1, m_baud) <= now)
             out.append(s.bytes.at(s.sent++));
         if (s.sent < s.bytes.size())
             break;
@@ -126,7 +126,7 @@ qint64 Simulator::msUntilOutput() const
     if (m_output.isEmpty())
         return -1;
     const Segment &s = m_output.first();
-    const qint64 due = s.startMs + charEndMs(s.sent + 1);
+    const qint64 due = s.startMs + charEndMs(s.sent + 1, m_baud);
     return std::max<qint64>(0, due - Pump::instance().monotonicMs());
 }
 
@@ -445,13 +445,13 @@ void Simulator::queue(const QStringList &reply, const QString &word, qint64 atMs
     qint64 start = atMs + latency;
     if (!m_output.isEmpty()) {
         const Segment &last = m_output.last();
-        start = std::max(start, last.startMs + charEndMs(last.bytes.size()));
+        start = std::max(start, last.startMs + charEndMs(last.bytes.size(), m_baud));
     }
 
     if (takeFault(SplitReply, word) && bytes.size() > 1) {
         const int half = bytes.size() / 2;
         m_output.append({start, bytes.left(half), 0});
-        start += charEndMs(half) + splitPauseMs;
+        start += charEndMs(half, m_baud) + splitPauseMs;
         bytes = bytes.mid(half);
     }
     m_output.append({start, bytes, 0});

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 // The instrument simulator: a laboratory-type ("L-type") or field-type ("F-type") infrared
@@ -54,6 +55,9 @@ public:
 
     Type type() const { return m_type; }
     void setType(Type type) { m_type = type; }
+    // The line's speed in baud (2400, as the instrument has it); a faster line lets long
+    // listings be tried in seconds.
+    void setBaud(int baud) { m_baud = std::max(baud, 300); }
 
     // Bytes written by the host.
     void receive(const QByteArray &bytes);
@@ -127,6 +131,7 @@ private:
     void log(bool fromHost, const QString &line) const;
 
     Type m_type;
+    int m_baud = 2400;
     InstrumentSettings m_settings;
     InstrumentSettings m_backup;
     bool m_awake = false;

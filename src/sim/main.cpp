@@ -55,7 +55,12 @@ int main(int argc, char *argv[])
         QStringLiteral("Milliseconds between SIGUSR1's unplug and the new terminal (default "
                        "3000)."),
         QStringLiteral("MS"), QStringLiteral("3000"));
-    parser.addOptions({typeOption, demoOption, recordsOption, linkOption, replugOption});
+    const QCommandLineOption baudOption(
+        QStringLiteral("baud"),
+        QStringLiteral("Line speed in baud (default 2400, the instrument's); faster lines try "
+                       "long memory listings in seconds."),
+        QStringLiteral("N"), QStringLiteral("2400"));
+    parser.addOptions({typeOption, demoOption, recordsOption, linkOption, replugOption, baudOption});
     parser.process(app);
 
     const QString type = parser.value(typeOption).toUpper();
@@ -76,6 +81,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "orvan-sim: --memory-records must be a count\n");
         return 2;
     }
+    const int baud = parser.value(baudOption).toInt(&countOk);
+    if (!countOk || baud < 300) {
+        std::fprintf(stderr, "orvan-sim: --baud must be a speed of 300 or more\n");
+        return 2;
+    }
+    sim.setBaud(baud);
     if (parser.isSet(recordsOption))
         sim.fillMemory(records);
     else if (parser.isSet(demoOption) || sim.type() == Simulator::FType)
