@@ -526,6 +526,7 @@ const StringEntry stringTable[] = {
     {17477, "The listing is not complete: the instrument's memory was not cleared."},
     {17478, "%1 does not read back as downloaded: the instrument's memory was not cleared."},
     {17479, "The instrument's memory is cleared."},
+    {17480, "Cannot write into the folder %1."},
 
 };
 

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void stopSignalEndsTheWaitWith130();
     void recoverKeepsJournalsAsChannelFiles();
     void reportPrintsChannelFilesWithoutDisplay();
+    void downloadKeepsEveryRecordAndClearsOnlyAfterReadBack();
 
 private:
     // Serves a simulated instrument of `type` at m_link.
@@ -394,6 +395,44 @@ void TestCommandLine::reportPrintsChannelFilesWithoutDisplay()
         QCOMPARE(refused.exitCode, 2);
         QVERIFY(!refused.err.isEmpty());
         QVERIFY(!QFileInfo::exists(pdf));
+    }
+}
+
+// 300 records on a fast line: every record reaches the file and the kept copy, and
+// --clear-after clears the instrument only once the file reads back; a file that cannot be
+// written leaves the instrument's memory as it was.
+void TestCommandLine::downloadKeepsEveryRecordAndClearsOnlyAfterReadBack()
+{
+    plugIn(Simulator::FType);
+    m_sim->setBaud(115200);
+    m_sim->fillMemory(300);
+    const QString listing = m_dir->filePath(QStringLiteral("listing.txt"));
+
+    const Run refused = run(instrumentArgs(QStringLiteral("download")) +
+                            QStringList{QStringLiteral("-o"),
+                                        unwritableFolder(*m_dir) + QStringLiteral("/l.txt"),
+                                        QStringLiteral("--clear-after")});
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY(m_sim->received().isEmpty());
+
+    const Run done = run(instrumentArgs(QStringLiteral("download")) +
+                         QStringList{QStringLiteral("-o"), listing, QStringLiteral("--clear-after")});
+    QCOMPARE(done.exitCode, 0);
+    QCOMPARE(lines(done.out), QStringList{listing});
+    QVERIFY2(done.err.contains(QStringLiteral("300 records in")), qPrintable(done.err));
+    QVERIFY(m_sim->received().contains(QStringLiteral("CLR")));
+    const QStringList kept = QDir(m_dir->filePath(QStringLiteral("data/OrvanUtility/downloads")))
+                                 .entryList(QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    for (const QString &file : {listing, m_dir->filePath(QStringLiteral("data/OrvanUtility/"
+                                                                        "downloads/") +
+                                                         kept.last())}) {
+        int samples = 0;
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        for (const QString &line : lines(QString::fromLatin1(in.readAll())))
+            samples += line.count(u',') >= 2 && line.at(0).isDigit() && line.at(2) == u'/';
+        QCOMPARE(samples, 300);
     }
 }
 
