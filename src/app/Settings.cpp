@@ -278,9 +278,12 @@ QString intText(qint32 value)
 QString settingsFilePath()
 {
     // The file is replaced through a temporary file beside it, so the directory itself must
-    // be writable; a writable file in a read-only directory would not do.
+    // be writable; a writable file in a read-only directory would not do. An installed copy
+    // (its data folder beside bin/) never writes beside itself, even run by root.
     const QString appDir = QCoreApplication::applicationDirPath();
-    if (!appDir.isEmpty() && QFileInfo(appDir).isWritable())
+    const bool installed =
+        QFileInfo(appDir + QStringLiteral("/../share/orvan-utility")).isDir();
+    if (!appDir.isEmpty() && !installed && QFileInfo(appDir).isWritable())
         return appDir + u'/' + settingsFileName;
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/' +
            settingsFileName;
