@@ -207,7 +207,7 @@ void TestMeasurement::runMeasurement(int ch, const RunPlan &plan)
     scriptDialogs(ch, plan);
     m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
     m_main->Command1[1]->click();
-    QVERIFY(!m_main->measuring);
+    QVERIFY(!m_main->engine().measuring);
     QVERIFY(!m_port->isOpen());
     QVERIFY(m_main->Command1[1]->isEnabled());
 }
@@ -431,7 +431,7 @@ void TestMeasurement::fullDataSetIsReportedOnce()
     QCOMPARE(channelData[0]->DataNo, qint16(5));
     QCOMPARE(m_prompter->texts().mid(1),
              QStringList{QStringLiteral("No more data can be stored.")});
-    QVERIFY(!m_main->measuring);
+    QVERIFY(!m_main->engine().measuring);
 }
 
 void TestMeasurement::refusedInstrumentStartsNothing_data()
@@ -496,7 +496,7 @@ void TestMeasurement::monitorShowsReadingsAndStoresNothing()
                                                              "Connection OK?")});
     for (const auto &data : channelData)
         QVERIFY(!data);
-    QVERIFY(!m_main->monitoring);
+    QVERIFY(!m_main->engine().monitoring);
     QVERIFY(!m_port->isOpen());
     QVERIFY(m_main->Command1[0]->isEnabled());
 }
