@@ -74,6 +74,9 @@ private Q_SLOTS:
     void loggedRunEndsOnTimeWithEverySampleShown();
     void stopKeepsEverySampleForTheChannelFile();
     void monitorReadsOncePerSecondUntilStopped();
+    void statusRepliesStoreCodes_data();
+    void statusRepliesStoreCodes();
+    void fullDataSetIsReportedOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -239,6 +242,47 @@ void TestRunEngine::monitorReadsOncePerSecondUntilStopped()
     QVERIFY(!m_engine->monitoring);
     QVERIFY(!m_port->isOpen());
     QVERIFY(!m_sim->awake());
+}
+
+void TestRunEngine::statusRepliesStoreCodes_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<float>("code");
+    QTest::newRow("Err") << int(Simulator::ErrReading) << 999997.0f;
+    QTest::newRow("Error") << int(Simulator::ErrorReading) << 999997.0f;
+    QTest::newRow("Lo.Batt!") << int(Simulator::LowBattery) << 999998.0f;
+}
+
+void TestRunEngine::statusRepliesStoreCodes()
+{
+    QFETCH(int, fault);
+    QFETCH(float, code);
+    m_sim->setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
+    RunSettings settings;
+    settings.logCount = 3;
+    settings.logUnit = logTimes;
+    m_prompter->answer(Prompter::AnswerOk);
+    QVERIFY(m_engine->startRealTime(settings));
+    const ClassData &data = *channelData[0];
+    QCOMPARE(data.DataNo, qint16(3));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(data.getDataY(i), code);
+}
+
+void TestRunEngine::fullDataSetIsReportedOnce()
+{
+    MaxDataNo = 5;
+    RunSettings settings;
+    settings.logCount = 20;
+    settings.logUnit = logTimes;
+    m_prompter->answer(Prompter::AnswerOk);
+    QVERIFY(m_engine->startRealTime(settings));
+    MaxDataNo = 32000;
+
+    QCOMPARE(channelData[0]->DataNo, qint16(5));
+    QCOMPARE(m_prompter->texts().mid(1), QStringList{loadString(1757)});
+    QVERIFY(!m_engine->measuring);
+    QVERIFY(!m_port->isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestRunEngine)
