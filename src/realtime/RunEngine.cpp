@@ -76,7 +76,7 @@ void RunEngine::stop()
 bool RunEngine::confirmStart(const QString &message)
 {
     bool sendFirst = false;
-    if (m_instrument.settingsState() == ClassInstrument::SettingsChanged) {
+    if (askBeforeStart && m_instrument.settingsState() == ClassInstrument::SettingsChanged) {
         switch (showMessage(loadString(1700), Prompter::YesNoCancel, Prompter::Question)) {
         case Prompter::AnswerYes:
             sendFirst = true;
@@ -87,8 +87,8 @@ bool RunEngine::confirmStart(const QString &message)
             return false;
         }
     }
-    if (showMessage(message + u'\r' + loadString(1701), Prompter::OkCancel, Prompter::Question) !=
-        Prompter::AnswerOk)
+    if (askBeforeStart && showMessage(message + u'\r' + loadString(1701), Prompter::OkCancel,
+                                      Prompter::Question) != Prompter::AnswerOk)
         return false;
 
     try {

@@ -52,8 +52,9 @@ struct RunSettings {
 //     engine.startRealTime(run);            // returns when the run ends
 //     channelData[run.channel]->saveFileData(path);
 //
-// with a non-interactive Prompter (the handshake asks "Connection OK?") and the real pump
-// installed. stop() from a signal handler's event ends a run exactly as the Stop button
+// with the real pump and a non-interactive Prompter installed, and askBeforeStart cleared:
+// the command itself is the user's go-ahead. stop(), called from the event loop once Ctrl+C
+// arrived (never from the signal handler itself), ends a run exactly as the Stop button
 // does: every sample stored so far stays in channelData. MoniterStart() runs a monitor: one
 // reading a second to RunView::dispTemp until stop().
 class RunEngine
@@ -91,6 +92,9 @@ public:
     // Ends the run into the prepared channel.
     void endMeasurement();
 
+    // The window's handshake asks before it starts ("Settings were changed. Send settings?",
+    // "Connection OK?"); cleared, it asks nothing and sends no changed settings first.
+    bool askBeforeStart = true;
     // Set while a run goes on; clearing either from outside ends that run (stop()).
     bool measuring = false;
     bool monitoring = false;
