@@ -23,7 +23,9 @@ namespace
 constexpr int listedRecords = 300;
 // How far the download may run past the time its bytes take on the wire, in percent.
 constexpr double overWireTarget = 1.0;
-constexpr double storeTargetMs = 10.0;
+constexpr double storeTargetMs = 20.0;
+// Records of the in-process listing: ten times what the old fixed buffers held.
+constexpr int parsedRecords = 10000;
 
 // 2400 baud, 10 bits a character.
 double wireMs(qint64 bytes)
@@ -109,7 +111,7 @@ QStringList listingLines(int count)
     for (int i = 0; i < count; ++i) {
         const bool december = i < count / 2;
         lines << QStringLiteral("No.%1 %2 %3:%4 %5 %6")
-                     .arg(1 + i / 100, 2, 10, QLatin1Char('0'))
+                     .arg(1 + i * 64 / count, 2, 10, QLatin1Char('0'))
                      .arg(december ? QStringLiteral("12/31") : QStringLiteral("1/04"))
                      .arg(i / 60 % 24)
                      .arg(i % 60, 2, 10, QLatin1Char('0'))
@@ -150,6 +152,8 @@ void BenchMemDownload::initTestCase()
     QVERIFY(m_sim.waitForStarted());
     QTRY_VERIFY(QFile::exists(link));
     programMode = 1;
+    // The download keeps its listing in the per-user data folder: this run's own.
+    qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
     settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
     setPortDeviceForRun(0, link);
     Prompter::setInstance(&m_prompter);
@@ -175,6 +179,8 @@ void BenchMemDownload::downloadKeepsPaceWithTheLine()
     const double wholeS = whole.elapsed() / 1000.0;
     delete window;
 
+    // The workbook question is the only one a download that succeeds may ask.
+    m_prompter.texts.removeAll(loadString(4204));
     QCOMPARE(m_prompter.texts, QStringList());
     int stored = 0;
     for (const auto &block : memBlocks)
@@ -197,7 +203,7 @@ void BenchMemDownload::downloadKeepsPaceWithTheLine()
 void BenchMemDownload::parseAndStoreFullListing()
 {
     MaxDataNo = 32000;
-    const QStringList lines = listingLines(MemoryListing::maxRecords);
+    const QStringList lines = listingLines(parsedRecords);
     std::vector<double> rounds;
     for (int round = 0; round < 50; ++round) {
         for (auto &block : memBlocks)
@@ -212,16 +218,16 @@ void BenchMemDownload::parseAndStoreFullListing()
             if (listing.feed(fields, count, line) != MemoryListing::Continue)
                 break;
         }
-        const QList<int> failures = listing.store();
+        const QStringList failures = listing.store();
         rounds.push_back(timer.nsecsElapsed() / 1e6);
-        QVERIFY(failures.isEmpty());
-        QCOMPARE(int(listing.records().size()), MemoryListing::maxRecords);
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(int(listing.records().size()), parsedRecords);
     }
     std::sort(rounds.begin(), rounds.end());
     const double median = rounds[rounds.size() / 2];
     qInfo("SUMMARY parse and store %d records: median %.3f ms, slowest %.3f ms (target < %.0f "
           "ms) %s",
-          MemoryListing::maxRecords, median, rounds.back(), storeTargetMs,
+          parsedRecords, median, rounds.back(), storeTargetMs,
           median < storeTargetMs ? "MET" : "MISSED");
     QVERIFY2(median < storeTargetMs, qPrintable(QString::number(median)));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the file loops report to the progress dialog. The loops call ProgressJob every 100
-// lines, then let pending window events run and look at stopRequested, so the dialog's Stop
-// button acts between two calls.
+// What the file loops report to the progress dialog. The loops call ProgressJob every few tens
+// of milliseconds, then let pending window events run and look at stopRequested, so the
+// dialog's Stop button acts between two calls.
 class FileProgress
 {
 public:

@@ -1,15 +1,18 @@
 #include "QtPrompter.h"
 
+#include "Settings.h"
 #include "Strings.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
 namespace
 {
@@ -18,6 +21,26 @@ QWidget *dialogParent()
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
     return QApplication::activeWindow();
+}
+
+// Where a file dialog starts: the folder the user took a file from or saved one into last,
+// the documents folder the first time (and when that folder is gone).
+QString startFolder()
+{
+    if (!Settings.LastFolder.isEmpty() && QFileInfo(Settings.LastFolder).isDir())
+        return Settings.LastFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// The chosen path, its folder remembered for the next dialog; empty when the user cancelled.
+QString chosenPath(QFileDialog &dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    Settings.LastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 QString defaultSuffix(const QString &defaultPattern)
@@ -111,9 +134,8 @@ QString QtPrompter::openFileName(const QString &title, const QString &filter,
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix(defaultPattern));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    dialog.setDirectory(startFolder());
+    return chosenPath(dialog);
 }
 
 QString QtPrompter::saveFileName(const QString &title, const QString &filter,
@@ -124,14 +146,14 @@ QString QtPrompter::saveFileName(const QString &title, const QString &filter,
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix(defaultPattern));
+    // A file that was loaded or saved before is proposed where it lies, a new one in the
+    // folder used last.
     const QFileInfo proposed(proposedPath);
-    if (proposed.isAbsolute())
-        dialog.selectFile(proposedPath);
-    else if (!proposedPath.isEmpty())
+    dialog.setDirectory(proposed.isAbsolute() && proposed.dir().exists() ? proposed.absolutePath()
+                                                                         : startFolder());
+    if (!proposedPath.isEmpty())
         dialog.selectFile(proposed.fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return chosenPath(dialog);
 }
 
 bool QtPrompter::chooseColor(quint32 &rgb)

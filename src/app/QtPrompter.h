@@ -3,6 +3,8 @@
 #include "Prompter.h"
 
 // Message boxes and file dialogs of the running application, shown over the active window.
+// File dialogs start in the folder used last (kept in the settings file), the documents folder
+// the first time.
 class QtPrompter : public Prompter
 {
 public:

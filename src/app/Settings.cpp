@@ -123,6 +123,7 @@ void setDefaults()
     for (QString &device : Settings.portDevices)
         device.clear();
     Settings.ExcelFolder.clear();
+    Settings.LastFolder.clear();
     MeasSetting.Unit = 0;
     MeasSetting.Precision = 0;
     MeasSetting.EmissivityStr = QStringLiteral("1.00");
@@ -135,6 +136,10 @@ void readSettingLine(QString line)
     // A folder may itself hold commas, so it is the whole rest of the line.
     if (line.startsWith(QLatin1String("ExcelFolder,"))) {
         Settings.ExcelFolder = line.mid(12).trimmed();
+        return;
+    }
+    if (line.startsWith(QLatin1String("LastFolder,"))) {
+        Settings.LastFolder = line.mid(11).trimmed();
         return;
     }
     QString fields[11];
@@ -311,6 +316,8 @@ bool saveSettings(const QString &path)
     // Only when set, so that other files keep the classic layout.
     if (!Settings.ExcelFolder.isEmpty())
         line(QStringLiteral("ExcelFolder,") + Settings.ExcelFolder);
+    if (!Settings.LastFolder.isEmpty())
+        line(QStringLiteral("LastFolder,") + Settings.LastFolder);
     line(QString());
     line(QStringLiteral("[MeasSetting]"));
     line(QStringLiteral("IntervalTimeCount,") + precisionText(Settings.IntervalTimeCount, -1));

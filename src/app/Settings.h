@@ -39,6 +39,8 @@ struct SettingsRecord {
     QString portDevices[4];
     // Where spreadsheet workbooks go; empty = the documents folder's "OrvanUtility".
     QString ExcelFolder;
+    // The folder the file dialogs showed last; empty = the documents folder.
+    QString LastFolder;
 };
 
 extern SettingsRecord Settings;

@@ -6,18 +6,22 @@
 #include "AppState.h"
 #include "DataFileReader.h"
 #include "DateTime.h"
+#include "FilePace.h"
 #include "FileProgress.h"
 #include "Format.h"
 #include "Prompter.h"
 #include "Pump.h"
 #include "Strings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace
@@ -49,15 +53,23 @@ enum Message {
     stoppedMessage = 1733,
     cannotReadMessage = 1759,
     overwriteDisabledMessage = 1764,
+    truncatedMessage = 7000,
+    lineMessage = 7001,
+    diskFullMessage = 7002,
+    permissionMessage = 7003,
+    noFolderMessage = 7004,
+    keptMessage = 7005,
 };
 
-// The loops report progress and look at the Stop flag every this many lines.
-constexpr int progressLines = 100;
 // Loading starts with a progress maximum of the file length over this many bytes per line.
 constexpr double bytesPerLine = 30.0;
 // A form of the file whose first field holds "ID" at its second character carries this many
 // further header lines before its first sample.
 constexpr int idHeaderLines = 7;
+// Saving writes its lines out in blocks of this many.
+constexpr int linesPerWrite = 100;
+// A line quoted in a message is cut to this many characters.
+constexpr int quotedLineLength = 60;
 
 QString endOfFileText()
 {
@@ -126,50 +138,96 @@ bool readSample(const QString fields[11], double &time, float &value)
     return true;
 }
 
-// Progress and the Stop button between two blocks of lines. True when the user stopped.
-bool stoppedAt(int position, FileProgress *progress)
-{
-    if (progress)
-        progress->ProgressJob(position);
-    Pump::instance().processPendingEvents();
-    if (!stopRequested)
-        return false;
-    stopRequested = false;
-    return true;
-}
-
 bool fail(const QString &text)
 {
     showMessage(text);
     return false;
 }
 
-// Why a data file could not be created at `path`, as the user is told: a path or file that
-// cannot be written gets the overwrite message, anything else the system's own text. Linux
-// has no mandatory locks, so a file held open by another program never stops a save.
-QString openForWriteFailure(const QString &path, const QSaveFile &file)
+// "Cannot read file." with the number and the text of the line read last.
+QString cannotReadLine(const DataFileReader &in)
+{
+    QString line = in.lastLine();
+    if (line.size() > quotedLineLength)
+        line = line.left(quotedLineLength) + QStringLiteral("...");
+    return loadString(cannotReadMessage) + u'\r' + loadString(lineMessage).arg(in.lineNumber()) +
+           u'\r' + line;
+}
+
+bool isSystemText(const QString &reason, std::initializer_list<int> codes)
+{
+    return std::any_of(codes.begin(), codes.end(),
+                       [&reason](int code) { return reason == qt_error_string(code); });
+}
+
+// What the user is told when a save into `path` failed for `reason` (the system's text):
+// why, and where. `written` when the failure came after the file had been opened.
+// Linux has no mandatory locks, so a file held open by another program never stops a save.
+QString saveFailure(const QString &path, const QString &reason, bool written)
 {
     const QString disabled = loadString(overwriteDisabledMessage);
     const QFileInfo target(path);
-    if (target.isDir())
-        return disabled;
+    const QString where = QDir::toNativeSeparators(target.absoluteFilePath());
     const QFileInfo folder(target.absolutePath());
+    const QString folderPath = QDir::toNativeSeparators(folder.absoluteFilePath());
+    // The previous file of the name is only replaced once the new one is complete.
+    const QString kept = written && target.exists() ? u'\r' + loadString(keptMessage) : QString();
+
+    if (isSystemText(reason, {ENOSPC, EFBIG, EDQUOT}))
+        return loadString(diskFullMessage) + u'\r' + where + kept;
+    if (written)
+        return reason + u'\r' + where + kept;
+    if (target.isDir())
+        return disabled + u'\r' + where;
     QFileInfo existing = folder;
     while (!existing.exists() && !existing.isRoot())
         existing = QFileInfo(existing.absolutePath());
     // A plain file standing where a folder of the path should be.
-    if (existing.exists() && !existing.isDir())
-        return disabled;
-    if (folder.exists() && (!folder.isWritable() || (target.exists() && !target.isWritable())))
-        return disabled;
-    // Refusals the checks above cannot foresee (root on a read-only or special file system).
-    const QString reason = file.errorString();
-    for (const int code : {EACCES, EPERM, EROFS, ENOTDIR, EISDIR}) {
-        if (reason == qt_error_string(code))
-            return disabled;
-    }
-    return reason;
+    if ((existing.exists() && !existing.isDir()) || isSystemText(reason, {ENOTDIR, EISDIR}))
+        return disabled + u'\r' + where;
+    if (!folder.exists())
+        return loadString(noFolderMessage) + u'\r' + folderPath;
+    const bool fileRefused = target.exists() && !target.isWritable();
+    // The checks cannot foresee every refusal (root on a read-only or special file system).
+    if (fileRefused || !folder.isWritable() || isSystemText(reason, {EACCES, EPERM, EROFS}))
+        return disabled + u'\r' + loadString(permissionMessage) + u'\r' +
+               (fileRefused ? where : folderPath);
+    return reason + u'\r' + where;
 }
+
+// The system's text for a write that failed. A write the system took only in part fails
+// without a reason; the next attempt to write the rest out gets it.
+QString writeFailure(QSaveFile &file)
+{
+    const QString unknown = QFile().errorString();
+    for (int attempt = 0; attempt < 3 && file.errorString() == unknown; ++attempt)
+        file.flush();
+    return file.errorString();
+}
+
+// Installs a pace on a reader for the life of one load, unless its owner paced it already
+// (the memory data file reads many sets through one reader).
+class PacedReader
+{
+public:
+    PacedReader(DataFileReader &in, FileProgress *progress) : m_in(in), m_own(progress)
+    {
+        if (!m_in.pace())
+            m_in.setPace(&m_own);
+        m_pace = m_in.pace();
+    }
+    ~PacedReader()
+    {
+        if (m_in.pace() == &m_own)
+            m_in.setPace(nullptr);
+    }
+    FilePace &pace() { return *m_pace; }
+
+private:
+    DataFileReader &m_in;
+    FilePace m_own;
+    FilePace *m_pace;
+};
 
 } // namespace
 
@@ -190,19 +248,31 @@ bool ClassData::loadFileData(const QString &path, FileProgress *progress)
 
 bool ClassData::loadFileDataPrim(DataFileReader &in, FileProgress *progress)
 {
+    PacedReader paced(in, progress);
+    FilePace &pace = paced.pace();
+    // When the user stops, the reader ends early, maybe inside a line: that is no fault of
+    // the file.
+    const auto failed = [&pace](const QString &text) {
+        return fail(pace.isStopped() ? loadString(stoppedMessage) : text);
+    };
+    const auto endOfFile = [&failed] { return failed(endOfFileText()); };
+    const auto failAtLine = [&failed, &in] { return failed(cannotReadLine(in)); };
+
     resetHeader();
     QString fields[11];
     if (!in.readLineFields(fields))
-        return fail(endOfFileText());
+        return endOfFile();
 
     const QString title = loadString(titleLabel);
     if (fields[0].mid(1, 2) == QLatin1String("ID")) {
         for (int k = 0; k < idHeaderLines; ++k) {
             if (!in.readLineFields(fields))
-                return fail(endOfFileText());
+                return endOfFile();
         }
     } else if (fields[0].left(5) == title) {
         const QString unitF = unitText(1);
+        // Until the file states its Data Number, the bar follows the bytes read.
+        bool counted = false;
         while (!in.atEnd()) {
             const QString &label = fields[0];
             if (label == title) {
@@ -222,8 +292,11 @@ bool ClassData::loadFileDataPrim(DataFileReader &in, FileProgress *progress)
                 MeasPerson = in.restAfterLabel();
             } else if (label == loadString(dataNumberLabel)) {
                 const double count = std::round(parseValue(fields[1]));
-                if (progress && count >= 0 && count <= std::numeric_limits<int>::max())
+                if (progress && count >= 0 && count <= std::numeric_limits<int>::max()) {
                     progress->initProgress(static_cast<int>(count));
+                    pace.setPosition(0);
+                    counted = true;
+                }
             } else if (label.isEmpty() || label == loadString(startLabel) ||
                        label == loadString(stopLabel) || label == loadString(maxLabel) ||
                        label == loadString(minLabel) || label == loadString(aveLabel) ||
@@ -233,38 +306,50 @@ bool ClassData::loadFileDataPrim(DataFileReader &in, FileProgress *progress)
                 // The column line, or the first line that is no header line at all.
                 break;
             }
+            if (!counted)
+                pace.setPosition(static_cast<int>(std::min<double>(
+                    in.bytesRead() / bytesPerLine, std::numeric_limits<int>::max())));
             in.readLineFields(fields);
         }
     }
 
     // Without a header the first line is lost: the line after it is sample 0.
     if (!in.readLineFields(fields))
-        return fail(endOfFileText());
+        return endOfFile();
     double firstTime = 0.0;
     float value = 0.0f;
     if (!readSample(fields, firstTime, value))
-        return fail(loadString(cannotReadMessage));
+        return failAtLine();
     storeSample(0, firstTime, value, 0);
 
     int n = 1;
-    while (n < maxFileSamples && !in.atEnd()) {
+    bool truncated = false;
+    while (!in.atEnd()) {
         in.readLineFields(fields);
         if (fields[0].isEmpty())
             break;
+        if (n == maxFileSamples) {
+            truncated = true;
+            break;
+        }
         double time = 0.0;
         if (!readSample(fields, time, value))
-            return fail(loadString(cannotReadMessage));
+            return failAtLine();
         const double elapsed = std::nearbyint((time - firstTime) * secondsPerDay);
         if (!(std::fabs(elapsed) <= std::numeric_limits<qint32>::max()))
-            return fail(loadString(cannotReadMessage));
+            return failAtLine();
         storeSample(n, time, value, static_cast<qint32>(elapsed));
-        if ((n + 1) % progressLines == 0 && stoppedAt(n, progress))
-            return fail(loadString(stoppedMessage));
         ++n;
+        pace.setPosition(n);
     }
+    if (pace.isStopped())
+        return fail(loadString(stoppedMessage));
 
     DataNo = static_cast<qint16>(n);
     setTimeData();
+    if (truncated)
+        showMessage(loadString(truncatedMessage).arg(maxFileSamples), Prompter::Ok,
+                    Prompter::Warning);
     return true;
 }
 
@@ -277,13 +362,22 @@ bool ClassData::saveFileData(const QString &path, FileProgress *progress)
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(openForWriteFailure(path, file));
+        return fail(saveFailure(path, file.errorString(), false));
     if (!saveFileDataPrim(file, progress)) {
+        // Stopped (and said so), or a write failed.
+        const QString reason =
+            file.error() != QFileDevice::NoError ? writeFailure(file) : QString();
         file.cancelWriting();
+        if (!reason.isEmpty())
+            showMessage(saveFailure(path, reason, true));
         return false;
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    // Written out before the commit, so that a full disk is reported with its reason.
+    if (!file.flush() || !file.commit()) {
+        const QString reason = writeFailure(file);
+        file.cancelWriting();
+        return fail(saveFailure(path, reason, true));
+    }
     return true;
 }
 
@@ -293,6 +387,7 @@ bool ClassData::saveFileDataPrim(QIODevice &out, FileProgress *progress) const
     const bool judged = programMode == 1 && getCompOn();
     const QString unit = unitText(Unit);
     const QChar comma = u',';
+    FilePace pace(progress);
 
     QByteArray pending;
     const auto line = [&pending](const QString &text) {
@@ -302,8 +397,6 @@ bool ClassData::saveFileDataPrim(QIODevice &out, FileProgress *progress) const
     const auto flush = [&pending, &out] {
         const bool written = out.write(pending) == pending.size();
         pending.clear();
-        if (!written)
-            showMessage(out.errorString());
         return written;
     };
     const auto label = [](int id) -> QString { return loadString(id) + u','; };
@@ -345,10 +438,10 @@ bool ClassData::saveFileDataPrim(QIODevice &out, FileProgress *progress) const
                 sample += comma + judgement;
         }
         line(sample);
-        if ((i + 1) % progressLines == 0) {
+        if ((i + 1) % linesPerWrite == 0) {
             if (!flush())
                 return false;
-            if (stoppedAt(i, progress))
+            if (pace.stopped(i))
                 return fail(loadString(stoppedMessage));
         }
     }

@@ -1,11 +1,13 @@
 #include "DataFileReader.h"
 
+#include "FilePace.h"
 #include "Format.h"
 
 #include <QIODevice>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -52,6 +54,10 @@ QString DataFileReader::decode(const QByteArray &bytes)
 bool DataFileReader::fill()
 {
     m_pos = 0;
+    if (m_pace && m_pace->stopped()) {
+        m_buffer.clear();
+        return false;
+    }
     // A file of known size is read no further than its end, and its end is seen without a
     // read: a whole chunk allocated for a small file, or for nothing, costs more than the
     // reading. Pseudo-files report size 0 and are read chunk by chunk like a pipe.
@@ -65,6 +71,7 @@ bool DataFileReader::fill()
     } else {
         m_buffer = m_device->read(chunkBytes);
     }
+    m_chunkEnd += m_buffer.size();
     return !m_buffer.isEmpty();
 }
 
@@ -98,6 +105,7 @@ QByteArray DataFileReader::readRawLine()
 
 bool DataFileReader::readLine(QString &line)
 {
+    m_lastRaw.clear();
     if (atEnd()) {
         line.clear();
         return false;
@@ -106,7 +114,9 @@ bool DataFileReader::readLine(QString &line)
     if (m_firstLine && raw.startsWith("\xEF\xBB\xBF"))
         raw.remove(0, 3);
     m_firstLine = false;
+    ++m_lineNumber;
     line = decode(raw);
+    m_lastRaw = std::move(raw);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class FilePace;
 class QIODevice;
 
 // Reads the lines of a channel or memory data file from an open device. A line ends at CR LF,
@@ -22,6 +23,22 @@ public:
     bool readLineFields(QString fields[11]);
     // The text after the first comma of the line readLineFields split last, commas and all.
     QString restAfterLabel() const { return m_rest; }
+    // The line read last, as read.
+    QString lastLine() const { return decode(m_lastRaw); }
+
+    // Number of the line read last, counted from 1; 0 before the first.
+    qint64 lineNumber() const { return m_lineNumber; }
+    // Counts on from `lines`: for a part of a file read from a copy, so that its lines are
+    // named by their numbers in the whole file.
+    void setLinesBefore(qint64 lines) { m_lineNumber = lines; }
+    // Bytes of the device taken up by the lines read so far.
+    qint64 bytesRead() const { return m_chunkEnd - (m_buffer.size() - m_pos); }
+
+    // The pace asked before each chunk the reader takes from the device, so that a file of
+    // endless blank lines, or one endless line, still lets window events run; once the user
+    // has stopped, the reader is at its end. Null for none; not owned.
+    void setPace(FilePace *pace) { m_pace = pace; }
+    FilePace *pace() const { return m_pace; }
 
     static QString decode(const QByteArray &bytes);
 
@@ -34,4 +51,8 @@ private:
     qsizetype m_pos = 0;
     bool m_firstLine = true;
     QString m_rest;
+    QByteArray m_lastRaw;
+    qint64 m_lineNumber = 0;
+    qint64 m_chunkEnd = 0;
+    FilePace *m_pace = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "ClassData.h"
 #include "Format.h"
 #include "Strings.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -76,6 +77,10 @@ FormTable::FormTable(QWidget *parent) : QWidget(parent, Qt::Window)
     setMinimumSize(gridWidth + scrollWidth + frameWidth + 3 * margin, minimumHeight);
     resize(minimumWidth(), qMax(minimumHeight, 400));
     relayout();
+    if (parent) {
+        const QList<FormTable *> tables = parent->findChildren<FormTable *>();
+        placeWindow(this, parent, QList<QWidget *>(tables.begin(), tables.end()));
+    }
 }
 
 void FormTable::setChNo(int ch)

@@ -166,15 +166,17 @@ QRect ClassGraph::drawTrace(QPainter &painter, const ClassData &data, qint32 t0,
     const int last = int(std::upper_bound(times + first, times + lastIndex + 1, t1) - times);
     const int end = std::min(last, lastIndex);
 
-    // Plots wider than the usual limit keep the same margin beyond their right edge.
+    // Plots larger than the usual limit (a printer page) keep the same margin beyond their
+    // right and bottom edges, each axis by its own extent.
     const int high = std::max(pointHigh, frame.width + 300);
+    const int lowest = std::max(pointHigh, frame.height + 300);
     const auto pxOf = [&](qint64 t) {
         const double x = (double(t) - frame.origin) * frame.timeScale;
         return roundAway(std::clamp(x, double(pointLow), double(high)));
     };
     const auto pyOf = [&](float v) {
         const double y = frame.height - (double(v) - frame.bottom) * frame.yScale - 1.0;
-        return roundAway(std::clamp(y, double(pointLow), double(high)));
+        return roundAway(std::clamp(y, double(pointLow), double(lowest)));
     };
     const auto px = [&](int i) { return pxOf(times[i]); };
     const auto py = [&](int i) { return pyOf(values[i]); };
@@ -255,8 +257,8 @@ QRect ClassGraph::drawTrace(QPainter &painter, const ClassData &data, qint32 t0,
     QImage *image = painter.device() && painter.device()->devType() == QInternal::Image
                         ? static_cast<QImage *>(painter.device())
                         : nullptr;
-    if (image && image->format() == QImage::Format_RGB32 && painter.transform().isIdentity() &&
-        pen.isCosmetic()) {
+    if (image && image->format() == QImage::Format_RGB32 && image->devicePixelRatio() == 1.0 &&
+        painter.transform().isIdentity() && pen.isCosmetic()) {
         const QRect clip =
             QRect(frame.left, 0, frame.right - frame.left + 1, frame.height) & image->rect();
         const QRgb pixel = 0xff000000 | color.rgb();

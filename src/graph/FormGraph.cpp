@@ -13,6 +13,7 @@
 #include "Prompter.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -33,6 +34,8 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
+
+#include <algorithm>
 
 GraphCanvas::GraphCanvas(GraphPlot &plot, QWidget *parent) : QWidget(parent), m_plot(plot)
 {
@@ -55,7 +58,10 @@ void GraphCanvas::paintEvent(QPaintEvent *event)
     const QRect dirty = event->rect();
     const QRect picture = dirty & plot;
     if (!picture.isEmpty()) {
-        painter.drawImage(picture, m_plot.image(), picture.translated(-plot.topLeft()));
+        const QImage &image = devicePixelRatioF() > 1.0 ? sharpPicture() : m_plot.image();
+        const qreal ratio = image.devicePixelRatio();
+        const QRectF source = picture.translated(-plot.topLeft()).toRectF();
+        painter.drawImage(picture, image, QRectF(source.topLeft() * ratio, source.size() * ratio));
         painter.save();
         painter.setClipRect(picture);
         m_plot.drawOverlays(painter, plot.topLeft());
@@ -73,6 +79,27 @@ void GraphCanvas::paintEvent(QPaintEvent *event)
     m_plot.drawTimeLabels(painter, plot.topLeft());
     painter.setPen(QColor(128, 128, 128));
     painter.drawRect(plot.adjusted(-1, -1, 0, 0));
+}
+
+void GraphCanvas::pictureChanged(const QRect &pixels)
+{
+    m_sharpStale = true;
+    update(pixels.translated(plotRect().topLeft()));
+}
+
+const QImage &GraphCanvas::sharpPicture()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize size(m_plot.plotWidth(), m_plot.plotHeight());
+    if (m_sharpStale || m_sharp.devicePixelRatio() != ratio ||
+        m_sharp.deviceIndependentSize() != QSizeF(size)) {
+        m_sharp = QImage(size * ratio, QImage::Format_RGB32);
+        m_sharp.setDevicePixelRatio(ratio);
+        QPainter painter(&m_sharp);
+        m_plot.drawDataClip(painter, size.width(), size.height());
+        m_sharpStale = false;
+    }
+    return m_sharp;
 }
 
 void GraphCanvas::resizeEvent(QResizeEvent *event)
@@ -243,9 +270,15 @@ void FormGraph::MenuFileItem_Click(int index)
         Prompter::instance().printSetup(printer, true);
         return;
     }
-    if (index != 1 || !Prompter::instance().printSetup(printer, false))
+    if (index != 1)
         return;
-    printGraph(printer, m_plot, printer.colorMode() == QPrinter::Color);
+    // A print to a file is offered the graph's own name, never the last listing's.
+    if (!printer.outputFileName().isEmpty())
+        printer.setOutputFileName(graphPrintFileName(m_plot, printer.outputFileName()));
+    if (!Prompter::instance().printSetup(printer, false))
+        return;
+    if (!printGraph(printer, m_plot, printer.colorMode() == QPrinter::Color))
+        showMessage(loadString(1795), Prompter::Ok, Prompter::Warning);
 }
 
 void FormGraph::MenuEditItem_Click(int index)
@@ -330,7 +363,7 @@ void FormGraph::buildControls()
     layout->setRowStretch(1, 1);
 
     // The readings under the plot; the user gives either part more room with the splitter.
-    auto *splitter = new QSplitter(Qt::Vertical, this);
+    auto *splitter = m_splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(central);
     auto *tables = new QWidget(splitter);
     tables->setFont(central->font());
@@ -358,6 +391,91 @@ void FormGraph::buildControls()
     });
     connect(VScrollGraph, &QScrollBar::sliderReleased, this,
             [this] { m_plot.VScrollGraph_Change(VScrollGraph->value()); });
+}
+
+namespace
+{
+// The widest of `texts` in the table's font.
+QString widestText(const QTableWidget *table, const QStringList &texts)
+{
+    QString widest;
+    for (const QString &text : texts) {
+        if (table->fontMetrics().horizontalAdvance(text) >
+            table->fontMetrics().horizontalAdvance(widest))
+            widest = text;
+    }
+    return widest;
+}
+
+// The size at which `table` shows every cell whole when column c holds columnTexts[c]
+// (columns without texts keep theirs), measured with the table's own font and style. The
+// cells keep what they show.
+QSize wholeTableSize(QTableWidget *table, const QVector<QStringList> &columnTexts)
+{
+    QStringList shown;
+    for (int c = 0; c < table->columnCount() && c < columnTexts.size(); ++c) {
+        if (columnTexts[c].isEmpty())
+            continue;
+        const QString widest = widestText(table, columnTexts[c]);
+        for (int r = 0; r < table->rowCount(); ++r) {
+            shown << table->item(r, c)->text();
+            table->item(r, c)->setText(widest);
+        }
+    }
+    table->ensurePolished();
+    table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    const int frame = 2 * table->frameWidth();
+    const QHeaderView *rows = table->verticalHeader();
+    const int rowHeader = rows->isHidden() ? 0 : rows->sizeHint().width();
+    const QSize size(frame + rowHeader + table->horizontalHeader()->length(),
+                     frame + table->horizontalHeader()->sizeHint().height() + rows->length());
+    int next = 0;
+    for (int c = 0; c < table->columnCount() && c < columnTexts.size(); ++c) {
+        for (int r = 0; r < table->rowCount() && !columnTexts[c].isEmpty(); ++r)
+            table->item(r, c)->setText(shown[next++]);
+    }
+    return size;
+}
+} // namespace
+
+void FormGraph::measureDefaultSize()
+{
+    // The widest texts each column can show: value codes, temperatures of four digits with
+    // a sign and a decimal, times, dates and day counts, sample counts and spans of hours.
+    const QStringList values{QStringLiteral("+OVER"),  QStringLiteral("-OVER"),
+                             QStringLiteral("ERROR"),  QStringLiteral("-0000.0"),
+                             QStringLiteral("0000.0"), QStringLiteral("-")};
+    const QStringList days{QStringLiteral("00/00/00"), QStringLiteral("000") + loadString(2212)};
+    const QStringList times{QStringLiteral("00:00:00")};
+    QVector<QStringList> cursorColumns{{}, days, times};
+    for (int c = 3; c < 15; ++c)
+        cursorColumns << values;
+    const QSize cursorSize = wholeTableSize(CurDataTable, cursorColumns);
+    const QSize statisSize = wholeTableSize(CurDataTable2, {values,
+                                                            values,
+                                                            values,
+                                                            values,
+                                                            {QStringLiteral("32000")},
+                                                            {QStringLiteral("0000:00:00")}});
+
+    // Each table gets the share of the width it needs; the layout around them is measured
+    // with the tables held at those sizes.
+    auto *grid = static_cast<QGridLayout *>(CurDataTable->parentWidget()->layout());
+    grid->setColumnStretch(0, cursorSize.width());
+    grid->setColumnStretch(1, statisSize.width());
+    CurDataTable->setMinimumSize(cursorSize);
+    CurDataTable2->setMinimumSize(statisSize);
+    m_tablesSize = grid->minimumSize();
+    CurDataTable->setMinimumSize(0, 0);
+    CurDataTable2->setMinimumSize(0, 0);
+
+    QWidget *graphPart = m_splitter->widget(0);
+    const QSize graphSize(
+        graphPart->minimumSizeHint().width(),
+        std::max(graphPart->minimumSizeHint().height(), 2 * m_tablesSize.height()));
+    m_defaultSize = QSize(std::max(graphSize.width(), m_tablesSize.width()),
+                          menuBar()->sizeHint().height() + graphSize.height() +
+                              m_splitter->handleWidth() + m_tablesSize.height());
 }
 
 void FormGraph::buildTables(QWidget *parent)
@@ -537,8 +655,18 @@ void FormGraph::Form_Load()
         if (m_plot.channel(ch))
             m_plot.initGraphCh(ch);
     }
-    move(Settings.LeftG / twipsPerPixelX, Settings.TopG / twipsPerPixelY);
-    resize(Settings.WidthG / twipsPerPixelX, Settings.HeightG / twipsPerPixelY);
+    measureDefaultSize();
+    const SettingsRecord unset;
+    if (Settings.WidthG == unset.WidthG && Settings.HeightG == unset.HeightG) {
+        resize(m_defaultSize);
+        const int graphHeight = m_defaultSize.height() - menuBar()->sizeHint().height() -
+                                m_splitter->handleWidth() - m_tablesSize.height();
+        m_splitter->setSizes({graphHeight, m_tablesSize.height()});
+    } else {
+        resize(Settings.WidthG / twipsPerPixelX, Settings.HeightG / twipsPerPixelY);
+    }
+    placeWindow(this, parentWidget(), {},
+                QPoint(Settings.LeftG / twipsPerPixelX, Settings.TopG / twipsPerPixelY));
     m_plot.graphEventsOn = true;
     m_plot.refreshPlot();
     menuChecksChanged();
@@ -587,7 +715,7 @@ void FormGraph::Refresh2(qint32 newestX)
 void FormGraph::plotChanged(const QRect &pixels)
 {
     if (gamen)
-        gamen->update(pixels.translated(gamen->plotRect().topLeft()));
+        gamen->pictureChanged(pixels);
 }
 
 void FormGraph::timeLabelsChanged()

@@ -11,6 +11,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QSplitter;
 class QTableWidget;
 
 // The plot surface with its axis labels around it: the picture of GraphPlot at `plotRect`,
@@ -27,6 +28,8 @@ public:
 
     explicit GraphCanvas(GraphPlot &plot, QWidget *parent = nullptr);
     QRect plotRect() const;
+    // The plot picture changed at `pixels` (plot pixels).
+    void pictureChanged(const QRect &pixels);
 
 Q_SIGNALS:
     void contextMenuAt(const QPoint &globalPos);
@@ -39,7 +42,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // The plot drawn again at the screen's device pixel ratio where that is above 1; the
+    // plot's own picture stays at its pixel size, which its arithmetic works in.
+    const QImage &sharpPicture();
+
     GraphPlot &m_plot;
+    QImage m_sharp;
+    bool m_sharpStale = true;
 };
 
 // The graph window: the eight channels against elapsed time, with the span, zoom and range
@@ -63,6 +72,10 @@ public:
     bool closePermitted = false;
     // Writes the window's place and size into the settings record, in twips.
     void storeGeometry();
+    // The size the window opens at when no size of its own is stored: the cursor and
+    // statistics tables show every cell whole with their widest readings, the plot above
+    // them gets twice their height.
+    QSize defaultSize() const { return m_defaultSize; }
 
     QMenu *MenuTop[3] = {};
     QAction *MenuFileItem[4] = {};
@@ -129,6 +142,10 @@ private:
     void cursorTablesChanged(bool statistics) override;
     void setMulSelectMenu(bool enabled) override;
     void buildTables(QWidget *parent);
+    void measureDefaultSize();
 
     GraphPlot m_plot;
+    QSplitter *m_splitter = nullptr;
+    QSize m_tablesSize;
+    QSize m_defaultSize;
 };

@@ -890,10 +890,14 @@ void GraphPlot::drawGrid(QPainter &painter, qint32 t0, qint32 t1, qint32 origin,
 
 QVector<AxisLabel> GraphPlot::timeLabels() const
 {
+    return timeLabels(timeGridStep(60.0 / timeScale));
+}
+
+QVector<AxisLabel> GraphPlot::timeLabels(qint64 s) const
+{
     QVector<AxisLabel> labels;
-    if (m_width <= 0)
+    if (m_width <= 0 || s <= 0)
         return labels;
-    const qint64 s = timeGridStep(60.0 / timeScale);
     const qint64 shift = clockShift();
     const qint64 end = qint64((m_width - 1) / double(timeScale)) + timeOrigin;
     const qint64 first = firstGridIndex(double(timeOrigin + shift), double(s));

@@ -232,6 +232,8 @@ public:
     void drawGrid(QPainter &painter, qint32 t0, qint32 t1, qint32 origin, int left, int right);
     // Labels of the grid lines of the current view; texts follow cursorTimeCh and the unit.
     QVector<AxisLabel> timeLabels() const;
+    // The same at a time step of `step` seconds (a value of the grid ladder).
+    QVector<AxisLabel> timeLabels(qint64 step) const;
     QVector<AxisLabel> yLabels() const;
     QString yUnitCaption() const;
     // Draws the labels beside a plot whose top left corner is at `plot` in `painter`.

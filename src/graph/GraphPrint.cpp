@@ -1,9 +1,12 @@
 #include "GraphPrint.h"
 
 #include "ClassData.h"
+#include "Format.h"
 #include "GraphPlot.h"
 #include "Strings.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -50,6 +53,31 @@ PlotFrame printFrame(const GraphPlot &plot, const QRect &area)
     frame.left = 0;
     frame.right = area.width() - 1;
     return frame;
+}
+
+// The screen's time grid step, widened along the grid ladder until the widest label and two
+// characters of space fit between neighbouring lines of the printed area.
+qint64 printedTimeStep(const GraphPlot &plot, const QRect &area, const QFontMetricsF &metrics)
+{
+    const double pixelsPerSecond =
+        plot.timeScale * area.width() / double(std::max(plot.plotWidth(), 1));
+    const double gap = 2 * metrics.horizontalAdvance(QLatin1Char('8'));
+    qint64 step = timeGridStep(60.0 / plot.timeScale);
+    for (;;) {
+        double widest = 0.0;
+        for (const AxisLabel &label : plot.timeLabels(step))
+            widest = std::max(widest, metrics.horizontalAdvance(label.text));
+        const qint64 next = timeGridStep(double(step) + 0.5);
+        if (widest + gap <= step * pixelsPerSecond || next <= step)
+            return step;
+        step = next;
+    }
+}
+
+QVector<AxisLabel> printedTimeLabels(QPainter &painter, const GraphPlot &plot, const QRect &area)
+{
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    return plot.timeLabels(printedTimeStep(plot, area, metrics));
 }
 
 qint32 printedEnd(const GraphPlot &plot)
@@ -104,6 +132,15 @@ void printTableFrame(QPainter &painter, const PrintGrid &grid, int line, int row
     }
 }
 
+int graphHeaderLines(const GraphPlot &plot)
+{
+    int shown = 0;
+    for (int ch = 0; ch < 8; ++ch)
+        shown += plot.channel(ch) != nullptr;
+    // Each table has a heading and a row per channel; one line stands between them.
+    return 2 * (shown + 1) + 1;
+}
+
 int printGraphHeader(QPainter &painter, const GraphPlot &plot, const PrintGrid &grid)
 {
     QVector<int> shown;
@@ -118,8 +155,10 @@ int printGraphHeader(QPainter &painter, const GraphPlot &plot, const PrintGrid &
                   {loadString(1213), loadString(1214), loadString(5015), loadString(1215),
                    loadString(1216), loadString(1217), loadString(1221)});
     for (int ch : shown) {
-        QStringList texts;
-        for (int item = 0; item < 7; ++item)
+        // The row is named by its slot, as in the cursor table, whatever number the data set
+        // was recorded under.
+        QStringList texts{QString::number(ch + 1)};
+        for (int item = 1; item < 7; ++item)
             texts << plot.channel(ch)->getCHInfo(item).trimmed();
         printTableRow(painter, grid, line++, info, texts);
     }
@@ -155,7 +194,8 @@ void drawGridPrinter(QPainter &painter, const GraphPlot &plot, const QRect &area
 {
     if (!plot.gridOn)
         return;
-    // The grid lines are those of the screen, where its labels stand, stretched to the area.
+    // The horizontal grid lines are those of the screen stretched to the area; the vertical
+    // ones stand where the printed time labels stand.
     const double sx = area.width() / double(std::max(plot.plotWidth(), 1));
     const double sy = area.height() / double(std::max(plot.plotHeight(), 1));
     QPen pen(QColor::fromRgb(gridColour), penUnit, Qt::DotLine);
@@ -165,7 +205,7 @@ void drawGridPrinter(QPainter &painter, const GraphPlot &plot, const QRect &area
         if (y >= area.top() && y <= area.bottom())
             painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
-    for (const AxisLabel &label : plot.timeLabels()) {
+    for (const AxisLabel &label : printedTimeLabels(painter, plot, area)) {
         const double x = area.left() + label.position * sx;
         if (x >= area.left() && x <= area.right())
             painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
@@ -217,18 +257,19 @@ void printCursorLines(QPainter &painter, const GraphPlot &plot, const QRect &are
     }
 }
 
-void printGraph(QPainter &painter, GraphPlot &plot, bool colourPrinter)
+GraphPage graphPageLayout(const QPaintDevice &device, const GraphPlot &plot)
 {
-    QPaintDevice &device = *painter.device();
+    GraphPage page;
     const double pageWidth = device.width();
     const double pageHeight = device.height();
     // Pen value 1 is half a point.
-    const double penUnit = pointsToPixels(device, 0.5);
+    page.penUnit = pointsToPixels(device, 0.5);
 
-    QFont font(fixedFontName);
+    QFont &font = page.font;
+    font = QFont(fixedFontName);
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(std::max(dispFontSize - 1, 4));
-    PrintGrid grid;
+    PrintGrid &grid = page.grid;
     grid.origin = QPointF(pointsToPixels(device, 40), pointsToPixels(device, 30));
     const int columns = tableWidth(infoTableCells()) + 1;
     QFontMetricsF metrics(font, &device);
@@ -241,19 +282,31 @@ void printGraph(QPainter &painter, GraphPlot &plot, bool colourPrinter)
     }
     grid.charWidth = metrics.horizontalAdvance(QLatin1Char('8'));
     grid.lineHeight = metrics.boundingRect(QStringLiteral("88g")).height() * 1.5;
-    painter.setFont(font);
-    painter.setPen(QPen(Qt::black, penUnit));
-    painter.setBrush(Qt::NoBrush);
 
-    const int lines = printGraphHeader(painter, plot, grid);
-    const QString caption = plot.yUnitCaption();
+    const int lines = graphHeaderLines(plot);
     const int labelRoom =
         int(std::ceil(metrics.horizontalAdvance(QStringLiteral("-0000.0")) + 2 * grid.charWidth));
     const int left = int(grid.origin.x()) + labelRoom;
     const int top = int(grid.origin.y() + (lines + 2) * grid.lineHeight);
     const int right = int(pageWidth - 4 * grid.charWidth);
     const int bottom = int(pageHeight - pointsToPixels(device, 30) - 2 * grid.lineHeight);
-    const QRect area(QPoint(left, top), QPoint(right, std::max(bottom, top + 10)));
+    page.area = QRect(QPoint(left, top), QPoint(right, std::max(bottom, top + 10)));
+    return page;
+}
+
+void printGraph(QPainter &painter, GraphPlot &plot, bool colourPrinter)
+{
+    const GraphPage page = graphPageLayout(*painter.device(), plot);
+    const PrintGrid &grid = page.grid;
+    const QRect &area = page.area;
+    const double penUnit = page.penUnit;
+    const QFontMetricsF metrics(page.font, painter.device());
+    painter.setFont(page.font);
+    painter.setPen(QPen(Qt::black, penUnit));
+    painter.setBrush(Qt::NoBrush);
+
+    printGraphHeader(painter, plot, grid);
+    const QString caption = plot.yUnitCaption();
 
     drawGridPrinter(painter, plot, area, penUnit);
     drawDataPrinter(painter, plot, area, colourPrinter, penUnit);
@@ -275,24 +328,46 @@ void printGraph(QPainter &painter, GraphPlot &plot, bool colourPrinter)
     painter.drawText(QPointF(area.left() - grid.charWidth - metrics.horizontalAdvance(caption),
                              area.top() - metrics.descent() - penUnit * 2),
                      caption);
-    for (const AxisLabel &label : plot.timeLabels()) {
+    // Even at the ladder's last step a label never runs into the one before it.
+    double labelsEnd = -1e9;
+    for (const AxisLabel &label : printedTimeLabels(painter, plot, area)) {
         const double x = area.left() + label.position * sx;
         if (x < area.left() - 1 || x > area.right() + 1)
             continue;
-        painter.drawText(
-            QPointF(x - metrics.horizontalAdvance(label.text) / 2, area.bottom() + grid.lineHeight),
-            label.text);
+        const double width = metrics.horizontalAdvance(label.text);
+        if (x - width / 2 < labelsEnd + grid.charWidth)
+            continue;
+        painter.drawText(QPointF(x - width / 2, area.bottom() + grid.lineHeight), label.text);
+        labelsEnd = x + width / 2;
     }
     printCursorLines(painter, plot, area, penUnit);
 }
 
-void printGraph(QPagedPaintDevice &device, GraphPlot &plot, bool colourPrinter)
+bool printGraph(QPagedPaintDevice &device, GraphPlot &plot, bool colourPrinter)
 {
     QPainter painter(&device);
     if (!painter.isActive())
-        return;
+        return false;
     printGraph(painter, plot, colourPrinter);
-    painter.end();
+    return painter.end();
+}
+
+QString graphPrintFileName(const GraphPlot &plot, const QString &previousOutput)
+{
+    QString base = QStringLiteral("graph");
+    for (int ch = 0; ch < 8; ++ch) {
+        if (const ClassData *data = plot.channel(ch)) {
+            const QString name = QFileInfo(fileNameOf(data->FileName)).completeBaseName();
+            base = (name.isEmpty() ? QStringLiteral("CH%1").arg(ch + 1) : name) +
+                   QStringLiteral("_graph");
+            break;
+        }
+    }
+    const QDir folder = QFileInfo(previousOutput).absoluteDir();
+    QString path = folder.filePath(base + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(QStringLiteral("%1_%2.pdf").arg(base).arg(n));
+    return path;
 }
 
 void drawGraphLegend(QPainter &painter, const GraphPlot &plot, const QPoint &at)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QRect>
@@ -9,6 +10,7 @@
 class GraphPlot;
 class QFontMetricsF;
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 
 // The character grid the print-outs place text on: an origin, a character width and a line
@@ -55,11 +57,28 @@ void drawGrid2Printer(QPainter &painter, const QRect &area, double penUnit);
 // Each cursor inside the printed time range as a black line with its letter above it.
 void printCursorLines(QPainter &painter, const GraphPlot &plot, const QRect &area, double penUnit);
 
+// Lines the two tables take for the plot's channels.
+int graphHeaderLines(const GraphPlot &plot);
+
+// Where a print-out of the plot stands on `device`: the table font and character grid, the
+// graph area and the width of pen value 1, all in device pixels.
+struct GraphPage {
+    QFont font;
+    PrintGrid grid;
+    QRect area;
+    double penUnit = 1.0;
+};
+GraphPage graphPageLayout(const QPaintDevice &device, const GraphPlot &plot);
+
 // One page: the two tables and the graph area with labels and cursors, on the painter's
 // device (a printer or a PDF writer).
 void printGraph(QPainter &painter, GraphPlot &plot, bool colourPrinter);
-// The same on `device`, ending the document so that the page goes out.
-void printGraph(QPagedPaintDevice &device, GraphPlot &plot, bool colourPrinter);
+// The same on `device`, ending the document so that the page goes out; false when the
+// device refused the document.
+bool printGraph(QPagedPaintDevice &device, GraphPlot &plot, bool colourPrinter);
+// The file a print to a file is offered: named after the first channel's file (or "CHn"),
+// in the folder of `previousOutput`, numbered on where that name is taken.
+QString graphPrintFileName(const GraphPlot &plot, const QString &previousOutput);
 
 // Offset of the plot in the clipboard picture; the picture is 80 pixels wider and 50 higher
 // than the plot, leaving room for the labels.

@@ -116,11 +116,14 @@ void FormDispMem::dispMemdata(int block)
     }
     m_block = block;
     const ClassData *d = data();
-    setWindowTitle(loadString(5014) + QString::number(block + 1) + u':' +
-                   (d ? d->Title : QString()));
-    LabelNo->setText(QString::number(block + 1));
-    Text1[0]->setText(d ? d->getCompHighStr() : noLimit);
-    Text1[1]->setText(d ? d->getCompLowStr() : noLimit);
+    // Without a block there is nothing to number or limit.
+    setWindowTitle(d ? loadString(5014) + QString::number(block + 1) + u':' + d->Title
+                     : loadString(5014));
+    LabelNo->setText(d ? QString::number(block + 1) : QString());
+    for (QLineEdit *text : Text1)
+        text->setEnabled(d != nullptr);
+    Text1[0]->setText(d ? d->getCompHighStr() : QString());
+    Text1[1]->setText(d ? d->getCompLowStr() : QString());
     LabelOut->setText(d ? QString::number(d->CompOut) : QString());
     MSFlexGrid1->horizontalHeaderItem(dataColumn)
         ->setText(loadString(1513) + u'[' + unitText(d ? d->Unit : 0) + u']');

@@ -174,9 +174,9 @@ void FormReadMem::Command1_Click(int index)
 {
     switch (index) {
     case 0:
-        if (blockCount > 0 && showMessage(loadString(1770) + u'\r' + loadString(1746),
-                                          Prompter::OkCancel,
-                                          Prompter::Question) != Prompter::AnswerOk)
+        if (blockCount > 0 &&
+            showMessage(loadString(1770) + u'\r' + loadString(1746), Prompter::OkCancel,
+                        Prompter::Question) != Prompter::AnswerOk)
             return;
         readMemData();
         break;
@@ -318,7 +318,18 @@ void FormReadMem::clockSetting()
 
 void FormReadMem::clrMemData()
 {
-    instrument().clrMemData();
+    QString warning;
+    if (m_download == NoDownload) {
+        warning = loadString(7223);
+    } else if (m_download == DownloadUnsaved) {
+        warning = loadString(7220) + u'\r' +
+                  (m_keptFile.isEmpty() ? loadString(7222) : loadString(7221) + u'\r' + m_keptFile);
+    }
+    if (!warning.isEmpty() && showMessage(warning + u'\r' + loadString(7224), Prompter::OkCancel,
+                                          Prompter::Warning) != Prompter::AnswerOk)
+        return;
+    if (instrument().clrMemData())
+        m_download = NoDownload;
 }
 
 void FormReadMem::confirmConnection()

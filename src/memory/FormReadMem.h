@@ -25,17 +25,20 @@ public:
 
     void openSettings();
     void clockSetting();
+    // Before the instrument's question, asks whether to clear a memory whose listing was
+    // never read or never saved.
     void clrMemData();
     void confirmConnection();
 
-    // The download (FormReadMemDownload.cpp).
+    // The download (FormReadMemDownload.cpp, the work in MemoryDownload).
     // True when 0 <= block <= 63 and memBlocks holds a data set for it.
     static bool checkMemDataExist(int block);
     // Empties memBlocks and disables saving.
     void clearMemBlocks();
-    // One listing line: ReadRS less its line end, split at blanks. Returns the field count.
-    int readMemLine(QString fields[11], QString &line);
     void readMemData();
+    // Where the listing read last is kept ("downloads" in the per-user data folder); empty
+    // when there was none or it could not be written.
+    QString keptFile() const { return m_keptFile; }
 
     // The block list.
     // Lists every block in number order, selects row 1 and shows its block.
@@ -98,4 +101,12 @@ private:
     ListGrid *m_grid = nullptr;
     FormDispMem *m_dispMem = nullptr;
     int m_saveState = 0;
+
+    // The listing read last: none since the start or the last clearing, read and kept only
+    // in m_keptFile (empty when keeping it failed), or saved by the user.
+    enum DownloadState { NoDownload, DownloadUnsaved, DownloadSaved };
+    DownloadState m_download = NoDownload;
+    QString m_keptFile;
+    // The blocks shown are that listing (no file was loaded since).
+    bool m_showingDownload = false;
 };

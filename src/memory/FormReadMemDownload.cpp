@@ -1,41 +1,55 @@
-// The download: the instrument's memory listing read over the link into memBlocks.
+// The download as the window shows it: MemoryDownload with the progress dialog, the block list
+// and the workbook question.
 #include "FormReadMem.h"
 
-#include "AppState.h"
-#include "ClassInstrument.h"
-#include "ClassLink.h"
-#include "CommError.h"
 #include "FormFileWait.h"
 #include "Format.h"
-#include "MemoryListing.h"
+#include "MemoryDownload.h"
 #include "Prompter.h"
-#include "Pump.h"
-#include "Settings.h"
 #include "SheetWriter.h"
 #include "Strings.h"
 
 #include <QDesktopServices>
+#include <QLabel>
 #include <QUrl>
 
 namespace
 {
-// The progress bar's length: a typical listing's record count.
-constexpr int progressSteps = 130;
+// The listing's length is not known before its end: the bar creeps toward its end, half way
+// at this many records, and fills only when the listing is over.
+constexpr int progressSteps = 1000;
+constexpr int halfwayRecords = 500;
 
-// Failures whose message was shown where they were raised.
-bool alreadyReported(int code)
+// The progress dialog over the window, and the list filled before anything is asked.
+class DownloadDialog : public MemoryDownloadView
 {
-    switch (code) {
-    case CommError::Stopped:
-    case CommError::PortFailed:
-    case CommError::NoReply:
-    case CommError::WrongType:
-    case CommError::DataFullReported:
-        return true;
-    default:
-        return false;
+public:
+    explicit DownloadDialog(FormReadMem *owner) : m_owner(owner) {}
+
+    void blocksCleared() override { m_owner->setSaveMenu(0); }
+    void progressShown() override
+    {
+        m_wait.initMsg(loadString(4200), loadString(4201), loadString(4202));
+        m_wait.initProgress(progressSteps);
+        m_wait.show1(m_owner);
     }
-}
+    void progress(qsizetype records, bool finished) override
+    {
+        m_wait.ProgressJob(finished ? progressSteps
+                                    : int(progressSteps * records / (records + halfwayRecords)));
+        m_wait.Label2->setText(loadString(7200).arg(records));
+    }
+    void blocksStored() override
+    {
+        m_owner->setSaveMenu(1);
+        m_owner->dispMemList();
+    }
+    void progressHidden() override { m_wait.Hide1(); }
+
+private:
+    FormReadMem *m_owner;
+    FormFileWait m_wait;
+};
 
 // "Load to Excel?" after a download, asked only when workbooks can be written at all; Yes
 // exports every block. `started` is the download's start, a day count.
@@ -67,86 +81,22 @@ void FormReadMem::clearMemBlocks()
     setSaveMenu(0);
 }
 
-int FormReadMem::readMemLine(QString fields[11], QString &line)
-{
-    line = link().ReadRS();
-    line.chop(2);
-    // splitBlank consumes its argument; the header needs the whole line.
-    QString rest = line;
-    return splitBlank(rest, fields) + 1;
-}
-
 void FormReadMem::readMemData()
 {
-    Pump &pump = Pump::instance();
-    const double started = pump.now();
-    clearMemBlocks();
-
-    FormFileWait wait;
-    wait.initMsg(loadString(4200), loadString(4201), loadString(4202));
-    wait.initProgress(progressSteps);
-    wait.show1(this);
-    pump.processEvents();
-
-    try {
-        link().PowerOn();
-        instrument().confirmModelType();
-        link().startMeasure();
-        instrument().readUnit();
-        if (languageFlag == 0 && MeasSetting.Unit == 1) {
-            MeasSetting.Unit = 0;
-            showMessage(loadString(1798), Prompter::Ok, Prompter::Warning);
-            throw CommError{CommError::Stopped, loadString(1798)};
-        }
-
-        MemoryListing listing(MeasSetting.Unit);
-        link().SendCommand(QStringLiteral(";"));
-        // SendCommand takes the listing's title line as its reply.
-        link().SendCommand(QStringLiteral("MEM"));
-        QString fields[11];
-        QString line;
-        for (;;) {
-            const int count = readMemLine(fields, line);
-            const MemoryListing::Step step = listing.feed(fields, count, line);
-            if (step == MemoryListing::Overflow)
-                throw CommError{CommError::DataFull, QString()};
-            if (step == MemoryListing::Stopped) {
-                link().PowerOff();
-                showMessage(loadString(4231), Prompter::Ok, Prompter::Information);
-            }
-            if (step != MemoryListing::Continue)
-                break;
-            wait.ProgressJob(int(listing.records().size()));
-            pump.processPendingEvents();
-        }
-        link().PowerOff();
-        wait.ProgressJob(progressSteps);
-
-        if (!listing.records().isEmpty()) {
-            for (const int id : listing.store())
-                showMessage(loadString(id), Prompter::Ok, Prompter::Warning);
-            setSaveMenu(1);
-            wait.Hide1();
-            offerWorkbook(started);
-        } else {
-            wait.Hide1();
-            showMessage(loadString(4203), Prompter::Ok, Prompter::Information);
-        }
-    } catch (const CommError &error) {
-        link().PowerOff();
-        for (auto &block : memBlocks) {
-            if (block && block->DataNo < 1)
-                block.reset();
-        }
-        wait.Hide1();
-        if (!alreadyReported(error.code) && !error.description.isEmpty())
-            showMessage(error.description, Prompter::Ok, Prompter::Warning);
-        showMessage(loadString(4205), Prompter::Ok, Prompter::Warning);
+    MemoryDownload::Result result;
+    {
+        DownloadDialog dialog(this);
+        result = MemoryDownload(link(), instrument(), &dialog).run();
     }
-    // A Stop pressed after the last line was read must not stop the next transaction.
-    stopRequested = false;
-
+    if (result.records > 0) {
+        m_keptFile = result.keptFile;
+        m_download = DownloadUnsaved;
+        m_showingDownload = true;
+    }
     dispMemList();
     memFileName = newUntitledMemName();
     memUntitled = true;
+    // Asked over the filled list.
+    if (result.records > 0)
+        offerWorkbook(result.started);
 }

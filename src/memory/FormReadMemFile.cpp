@@ -4,15 +4,14 @@
 
 #include "AppState.h"
 #include "DataFileReader.h"
+#include "FilePace.h"
 #include "FormFileWait.h"
 #include "Format.h"
 #include "MemDataFile.h"
 #include "Prompter.h"
 #include "Strings.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 
 namespace
 {
@@ -28,8 +27,6 @@ enum Message {
     dataLostMessage = 1746,
 };
 
-constexpr int sectionLabel = 5014;
-
 bool savingError()
 {
     showMessage(loadString(savingErrorMessage));
@@ -40,47 +37,23 @@ bool savingError()
 bool FormReadMem::saveMemFile(const QString &path)
 {
     stopRequested = false;
-    // The previous file stays in place until the new one is complete.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return savingError();
-
-    FormFileWait wait;
-    wait.initMsg(loadString(1761), loadString(1762), loadString(1763));
-    wait.show1(this);
-    bool ok = true;
-    for (int block = 0; block < 64 && ok; ++block) {
-        // A block without samples would read back as a broken section and end the load there.
-        if (!checkMemDataExist(block) || memBlocks[block]->LastNo < 0)
-            continue;
-        // A section goes through memory first, so that every write failure is the file's own
-        // and reported once.
-        QBuffer section;
-        section.open(QIODevice::WriteOnly);
-        section.write((loadString(sectionLabel) + signedNumberText(block + 1)).toUtf8() + "\r\n");
-        if (!memBlocks[block]->saveFileDataPrim(section, &wait)) {
-            ok = false;
-            // The user stopped: saveFileDataPrim said so already.
-            if (!wait.stopped())
-                savingError();
-            break;
-        }
-        section.write("\r\n");
-        if (file.write(section.data()) != section.data().size()) {
-            ok = false;
-            savingError();
-        }
+    MemWrite written;
+    {
+        FormFileWait wait;
+        wait.initMsg(loadString(1761), loadString(1762), loadString(1763));
+        wait.show1(this);
+        written = writeMemDataFile(path, memBlocks, &wait);
+        wait.Hide1();
     }
-    wait.Hide1();
-    if (!ok) {
-        file.cancelWriting();
+    // A stop was reported by the block writer already.
+    if (written == MemWrite::Failed)
+        savingError();
+    if (written != MemWrite::Written)
         return false;
-    }
-    if (!file.commit())
-        return savingError();
     memFileName = path;
     memUntitled = false;
+    if (m_showingDownload)
+        m_download = DownloadSaved;
     return true;
 }
 
@@ -131,21 +104,29 @@ void FormReadMem::loadMemData()
         wait.initMsg(loadString(1753), loadString(1754), loadString(1755));
         wait.show1(this);
         DataFileReader in(&file);
+        // Lines between sections are read here, not by a block's loader: pace them too, so
+        // that a file of endless blank lines still answers Stop.
+        FilePace pace(&wait);
+        in.setPace(&pace);
         read = readMemDataFile(in, loaded, &wait);
         stopped = read.failed && wait.stopped();
         wait.Hide1();
     }
     const int sections = read.sections;
-    const bool failed = read.failed;
+    // A file with blocks left out is only partly here, as a broken one is.
+    const bool failed = read.failed || !read.skipped.isEmpty();
 
-    if (failed && !stopped)
+    if (!read.skipped.isEmpty())
+        showMessage(skippedSectionsText(read.skipped), Prompter::Ok, Prompter::Warning);
+    if (read.failed && !stopped)
         showMessage(loadString(readingErrorMessage));
     if (sections == 0) {
-        if (!failed)
+        if (!read.failed)
             showMessage(loadString(readingErrorMessage));
         return;
     }
     clearMemBlocks();
+    m_showingDownload = false;
     for (int block = 0; block < 64; ++block)
         memBlocks[block] = std::move(loaded[block]);
     if (failed) {

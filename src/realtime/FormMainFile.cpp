@@ -21,6 +21,19 @@ namespace
 const QString fileFilter =
     QStringLiteral("text (*.csv *.txt *.dat)|*.csv;*.txt;*.dat|all (*.*)|*.*");
 const QString defaultPattern = QStringLiteral("*.csv");
+
+// Asks for the channel of a File menu command; the chosen one becomes the current, marked row.
+// -1 when the user declined.
+int chooseChannel(FormMain &main, int titleId, int labelId)
+{
+    const int ch = FormDialog::instance().selectChannel(&main, loadString(titleId),
+                                                        loadString(labelId), main.curCH);
+    if (ch < 0)
+        return ch;
+    main.selectRow(ch + 1);
+    main.curCH = static_cast<qint16>(ch);
+    return ch;
+}
 } // namespace
 
 QString FormMain::channelHeading(const ClassData &data)
@@ -30,17 +43,14 @@ QString FormMain::channelHeading(const ClassData &data)
 
 void FormMain::MenuFileItem_Click(int index)
 {
-    int ch = -1;
     switch (index) {
     case 0:
         loadTable();
         break;
     case 2:
     case 3:
-        ch = FormDialog::instance().selectChannel(this, loadString(1789), loadString(1790), curCH);
-        if (ch < 0)
+        if (chooseChannel(*this, 1789, 1790) < 0)
             return;
-        curCH = static_cast<qint16>(ch);
         if (index == 2)
             oversaveTable();
         else
@@ -63,11 +73,9 @@ void FormMain::MenuFileItem_Click(int index)
 
 void FormMain::printData()
 {
-    const int ch =
-        FormDialog::instance().selectChannel(this, loadString(1783), loadString(1784), curCH);
+    const int ch = chooseChannel(*this, 1783, 1784);
     if (ch < 0)
         return;
-    curCH = static_cast<qint16>(ch);
     if (!checkMeasDataExist(ch)) {
         showMessage(loadString(1785));
         return;
@@ -98,11 +106,9 @@ bool FormMain::saveFileData(ClassData &data, const QString &path)
 
 void FormMain::loadTable()
 {
-    const int ch =
-        FormDialog::instance().selectChannel(this, loadString(1787), loadString(1788), curCH);
+    const int ch = chooseChannel(*this, 1787, 1788);
     if (ch < 0)
         return;
-    curCH = static_cast<qint16>(ch);
     if (checkMeasDataExist(ch)) {
         const QString question =
             channelHeading(*channelData[ch]) + u'\r' + loadString(1745) + u'\r' + loadString(1746);
@@ -113,24 +119,15 @@ void FormMain::loadTable()
     if (path.isEmpty())
         return;
 
-    if (!channelData[ch]) {
-        channelData[ch] = std::make_unique<ClassData>();
-        channelData[ch]->ChNo = static_cast<qint16>(ch);
-    }
-    ClassData &data = *channelData[ch];
-    bool ok = loadFileData(data, path);
-    if (ok) {
-        data.FileName = path;
-        data.Untitled = false;
-        ok = checkUnit(data.Unit);
-    }
-    if (ok) {
-        setCurSaveState(2);
-    } else {
-        // The old data were overwritten while reading: the channel is empty now.
-        channelData[ch].reset();
-        updateFileMenu();
-    }
+    // Read aside: a file that does not load leaves the channel as it was.
+    auto data = std::make_unique<ClassData>();
+    data->ChNo = static_cast<qint16>(ch);
+    if (!loadFileData(*data, path) || !checkUnit(data->Unit))
+        return;
+    data->FileName = path;
+    data->Untitled = false;
+    channelData[ch] = std::move(data);
+    setCurSaveState(2);
     refreshChannel(ch);
 }
 

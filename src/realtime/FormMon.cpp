@@ -5,6 +5,7 @@
 #include "Format.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -64,8 +65,11 @@ FormMon::FormMon(FormMain *main) : QWidget(main, Qt::Window), m_main(main)
 
     Command1 = new QPushButton(this);
     connect(Command1, &QPushButton::clicked, this, &FormMon::Command1_Click);
+    // Placed at the size of its taller measuring form, so that both forms fit where it stands.
+    setFormMode(1);
+    placeWindow(this, main, {},
+                QPoint(px(Settings.LeftM, twipsPerPixelX), px(Settings.TopM, twipsPerPixelY)));
     setFormMode(0);
-    move(px(Settings.LeftM, twipsPerPixelX), px(Settings.TopM, twipsPerPixelY));
 }
 
 void FormMon::dispTemp(float value, double time)

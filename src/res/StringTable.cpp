@@ -434,16 +434,87 @@ const StringEntry stringTable[] = {
     {16000, "About Orvan Utility"},
     {16001, "Orvan Utility"},
     // 7000-7099: channel files, saving and windows
+    {17000, "Only the first %1 samples were loaded: the rest of the file does not fit into a "
+            "channel."},
+    {17001, "Line %1 cannot be read:"},
+    {17002, "There is not enough space on the disk to save the file:"},
+    {17003, "You have no permission to write to:"},
+    {17004, "This folder does not exist:"},
+    {17005, "The previous file is kept unchanged."},
 
     // 7100-7199: logged runs, journal and workbooks
     {17100, "No run journal can be written, so a crash would lose this run's samples. Folder:"},
     {17101, "Workbook saved, but no program could open it:"},
 
     // 7200-7299: memory download and memory files
+    {17200, "Records received: %1"},
+    {17201, "No. %1: %2 records were not stored."},
+    {17202, "These records have no valid date and were not stored:"},
+    {17203, "... and %1 more."},
+    {17210, "These blocks of the file were not loaded (a listing holds No. 1 to No. 64, each once):"},
+    {17211, "The memory data could not be kept in a file:"},
+    {17220, "The memory data read last has not been saved."},
+    {17221, "It is kept in:"},
+    {17222, "It is not kept in any file."},
+    {17223, "No memory data has been read since the start or since the memory was last cleared."},
+    {17224, "The instrument's records will be gone for good. Continue?"},
 
     // 7300-7399: graph and its print-out
+    {17300, "No channel holds data for the report."},
+    {17301, "A report shows at most 8 channels."},
+    {17302, "Cannot write the report file "},
 
     // 7400-7499: command line
+    {17400,
+     "Usage: %1 COMMAND [options]\n       %1 [--port COMn=DEVICE]    (the desktop application)"},
+    {17401, "Commands:"},
+    {17402, "Run \"%1 COMMAND --help\" for the options of a command."},
+    {17403, "Options:"},
+    {17404, "Exit codes: 0 done, 1 instrument or port error, 2 bad usage or bad file, 130 stopped "
+            "by Ctrl+C or SIGTERM."},
+    {17405, "Shows these options."},
+    {17406, "Prints the version."},
+    {17407, "Points COMn (1-4) at a serial device for this run, e.g. COM1=/dev/ttyUSB0."},
+    {17408, "Usage: %1 [options]"},
+    {17409, "See \"%1 --help\"."},
+    {17410, "The instrument's port: COM1 to COM4 (default: the settings file's port) or a device "
+            "path."},
+    {17411, "The settings file (default: %1)."},
+    {17412, "--port expects COM1 to COM4 or a device path, not \"%1\"."},
+    {17414, "Unknown option %1."},
+    {17415, "Unexpected argument \"%1\"."},
+    {17416, "Unknown command \"%1\"."},
+    {17417, "--port expects COMn=DEVICE with n from 1 to 4, not \"%1\"."},
+    {17420, "Prints the instrument's settings or sends new ones."},
+    {17421, "Prints the instrument's clock or sets it (field type)."},
+    {17422, "Writes the journals of runs that never ended as channel data files and lists them."},
+    {17423, "Writes the graph print-out of channel data files as a PDF."},
+    {17430, "Sends the resolution: 0.1 or 1 degree."},
+    {17431, "Sends the emissivity, 0.10 to 1.00."},
+    {17432, "Sends the analog output scale in whole degrees of the settings file's unit, e.g. "
+            "-20:500."},
+    {17433, "--resolution expects 0.1 or 1, not \"%1\"."},
+    {17434, "--emissivity expects a number, not \"%1\"."},
+    {17435, "--scale expects ZERO:FULL in whole degrees, not \"%1\"."},
+    {17436, "Instrument type"},
+    {17437, "A field-type instrument takes only the emissivity: its resolution stays 0.1 and it "
+            "has no analog output."},
+    {17440, "Sets the clock: now, or a date and time such as 2026-12-07 06:00:00."},
+    {17441, "--set expects now or a date and time (yyyy-mm-dd hh:mm:ss), not \"%1\"."},
+    {17442, "The instrument's clock takes years from 1980 to 2079."},
+    {17450, "Folder for the channel data files (default: %1)."},
+    {17451, "No run to recover."},
+    {17452, "Cannot keep %1 in %2."},
+    {17453, "Folder of the run journals (default: %1)."},
+    {17460, "The PDF file to write."},
+    {17461, "Cursor A at this elapsed time: seconds, 90s, 10m, 2h, 1d or hh:mm:ss."},
+    {17462, "Cursor B at this elapsed time, written as for --cursor-a."},
+    {17463, "Black traces, as on a printer without colour."},
+    {17464, "Channel data files, one to eight: the first is CH1."},
+    {17465, "Give one to eight channel data files."},
+    {17466, "Give the PDF file to write with -o."},
+    {17467, "Expected an elapsed time (seconds, 90s, 10m, 2h, 1d or hh:mm:ss), not \"%1\"."},
+    {17468, "Cannot read %1."},
 
 };
 

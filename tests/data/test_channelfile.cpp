@@ -3,6 +3,7 @@
 #include "DataFileReader.h"
 #include "DateTime.h"
 #include "FakePump.h"
+#include "FilePace.h"
 #include "FileProgress.h"
 #include "Format.h"
 #include "ScriptedPrompter.h"
@@ -14,8 +15,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -34,6 +41,17 @@ public:
     QList<int> maxima;
     QList<int> positions;
     std::function<void(int)> onJob;
+};
+
+// A clock that moves a whole pace at every look, so that the file loops let events run each
+// time they look at it (the reader looks once per block it reads).
+class RushingPump : public FakePump
+{
+public:
+    qint64 monotonicMs() const override { return m_ms += FilePace::paceMs; }
+
+private:
+    mutable qint64 m_ms = 0;
 };
 
 QByteArray readAllOf(const QString &path)
@@ -108,14 +126,16 @@ private Q_SLOTS:
     void savedFileHasExactLayout();
     void handMadeFileLoadsOrFailsWithOneMessage_data();
     void handMadeFileLoadsOrFailsWithOneMessage();
-    void missingPathsFailWithSystemText();
+    void missingFilesFailWithSystemText();
     void junkInputNeverCrashes();
-    void moreThan32000SamplesLoadsFirst32000();
-    void stopDuringLoadFails();
+    void moreThan32000SamplesLoadFirst32000AndSaySo_data();
+    void moreThan32000SamplesLoadFirst32000AndSaySo();
+    void stopEndsEveryReadingLoop_data();
+    void stopEndsEveryReadingLoop();
     void stopDuringSaveKeepsPreviousFile_data();
     void stopDuringSaveKeepsPreviousFile();
-    void saveIntoUnwritablePlaceShows1764_data();
-    void saveIntoUnwritablePlaceShows1764();
+    void saveFailureSaysWhyAndWhere_data();
+    void saveFailureSaysWhyAndWhere();
     void sectionsShareOneReader();
 
 private:
@@ -250,14 +270,23 @@ void TestChannelFile::handMadeFileLoadsOrFailsWithOneMessage_data()
     QTest::newRow("ends right after the column line") << realTimeHeader << endOfFile;
     QTest::newRow("only a title line") << QByteArray("Title,T") << endOfFile;
     QTest::newRow("ID form cut short") << QByteArray(" ID\r\na\r\nb\r\n") << endOfFile;
+    // The header is 12 lines long, sample 0 line 13.
     QTest::newRow("first sample line empty")
-        << realTimeHeader + "\r\n" + threeSamples << cannotRead;
-    QTest::newRow("date that is no date") << first + "ab/cd/ef,10:00:01,24.1\r\n" << cannotRead;
-    QTest::newRow("value that is no number") << first + "99/08/01,10:00:01,n/a\r\n" << cannotRead;
-    QTest::newRow("line with fewer fields") << first + "99/08/01\r\n" << cannotRead;
+        << realTimeHeader + "\r\n" + threeSamples << cannotRead + "\rLine 13 cannot be read:\r";
+    QTest::newRow("date that is no date")
+        << first + "ab/cd/ef,10:00:01,24.1\r\n"
+        << cannotRead + "\rLine 14 cannot be read:\rab/cd/ef,10:00:01,24.1";
+    QTest::newRow("value that is no number")
+        << first + "99/08/01,10:00:01,24.5\r\n99/08/01,10:00:02,n/a\r\n"
+        << cannotRead + "\rLine 15 cannot be read:\r99/08/01,10:00:02,n/a";
+    QTest::newRow("line with fewer fields") << first + "99/08/01\r\n"
+                                            << cannotRead + "\rLine 14 cannot be read:\r99/08/01";
     QTest::newRow("samples a century apart")
         << realTimeHeader + "80/01/01,00:00:00,1.0\r\n79/12/31,00:00:00,2.0\r\n"
-        << cannotRead;
+        << cannotRead + "\rLine 14 cannot be read:\r79/12/31,00:00:00,2.0";
+    QTest::newRow("long garbled line is quoted short")
+        << first + QByteArray(5000, 'q') + "\r\n"
+        << cannotRead + "\rLine 14 cannot be read:\r" + QString(60, u'q') + "...";
 }
 
 void TestChannelFile::handMadeFileLoadsOrFailsWithOneMessage()
@@ -288,19 +317,16 @@ void TestChannelFile::handMadeFileLoadsOrFailsWithOneMessage()
     QVERIFY(!data.getCompOn());
 }
 
-void TestChannelFile::missingPathsFailWithSystemText()
+void TestChannelFile::missingFilesFailWithSystemText()
 {
     ClassData data;
     QVERIFY(!data.loadFileData(path(QStringLiteral("missing.csv"))));
     QVERIFY(!data.loadFileData(m_dir->path()));
-    QVERIFY(!data.saveFileData(path(QStringLiteral("missing/out.csv"))));
-    QCOMPARE(m_prompter->texts().size(), 3);
+    QCOMPARE(m_prompter->texts().size(), 2);
     for (const QString &text : m_prompter->texts()) {
         QVERIFY(!text.isEmpty());
-        QVERIFY(text != QLatin1String("Cannot read file."));
-        QVERIFY(text != QLatin1String("File is disabled for overwrite."));
+        QVERIFY(!text.startsWith(QLatin1String("Cannot read file.")));
     }
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("missing"))));
 }
 
 void TestChannelFile::junkInputNeverCrashes()
@@ -333,14 +359,30 @@ void TestChannelFile::junkInputNeverCrashes()
     }
 }
 
-void TestChannelFile::moreThan32000SamplesLoadsFirst32000()
+void TestChannelFile::moreThan32000SamplesLoadFirst32000AndSaySo_data()
 {
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList truncated{QStringLiteral(
+        "Only the first 32000 samples were loaded: the rest of the file does not fit into a "
+        "channel.")};
+    QTest::newRow("50 samples more")
+        << sampleLines(32050).mid(sampleLines(32000).size()) << truncated;
+    QTest::newRow("exactly full") << QByteArray() << QStringList();
+    QTest::newRow("full, then an empty line ending the data")
+        << QByteArray("\r\n99/08/02,00:00:00,1.0\r\n") << QStringList();
+}
+
+void TestChannelFile::moreThan32000SamplesLoadFirst32000AndSaySo()
+{
+    QFETCH(QByteArray, after);
     const QString file = path(QStringLiteral("long.csv"));
-    writeFile(file, "Title,Long\r\nData Number, 32050\r\nDate,Time,Data\r\n" + sampleLines(32050));
+    writeFile(file, "Title,Long\r\nData Number, 32050\r\nDate,Time,Data\r\n" + sampleLines(32000) +
+                        after);
 
     ClassData data;
     QVERIFY(data.loadFileData(file));
-    QCOMPARE(m_prompter->texts(), QStringList());
+    QTEST(m_prompter->texts(), "texts");
     QCOMPARE(data.DataNo, qint16(32000));
     QCOMPARE(data.getDataY(31999), float(31999 % 500) + 0.5f);
     QCOMPARE(data.getDataX(31999), 31999);
@@ -348,18 +390,33 @@ void TestChannelFile::moreThan32000SamplesLoadsFirst32000()
     QCOMPARE(data.MaxDateTime, data.getDataDate0(499));
 }
 
-void TestChannelFile::stopDuringLoadFails()
+void TestChannelFile::stopEndsEveryReadingLoop_data()
 {
-    const QString file = path(QStringLiteral("stop.csv"));
-    writeFile(file, "Title,S\r\nDate,Time,Data\r\n" + sampleLines(1000));
-    m_pump->schedule(25, [] { stopRequested = true; });
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("samples") << "Title,S\r\nDate,Time,Data\r\n" + sampleLines(40000);
+    QTest::newRow("blank lines after a header line")
+        << "Title,B\r\n" + QByteArray("\r\n").repeated(1000000);
+    QTest::newRow("one endless line")
+        << "Title,L\r\nDate,Time,Data\r\n" + QByteArray(2 << 20, '7') + "\r\n" + threeSamples;
+    QTest::newRow("endless first line") << QByteArray(2 << 20, 'T');
+}
 
+void TestChannelFile::stopEndsEveryReadingLoop()
+{
+    QFETCH(QByteArray, content);
+    const QString file = path(QStringLiteral("stop.csv"));
+    writeFile(file, content);
+    m_pump.reset();
+    RushingPump pump;
     RecordingProgress progress;
+    progress.onJob = [&progress](int) { stopRequested = progress.positions.size() == 3; };
+
     ClassData data;
     QVERIFY(!data.loadFileData(file, &progress));
     QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Stopped.")});
     QVERIFY(!stopRequested);
-    QCOMPARE(progress.positions, (QList<int>{99, 199, 299}));
+    QCOMPARE(progress.positions.size(), 3);
+    QVERIFY(std::is_sorted(progress.positions.begin(), progress.positions.end()));
 }
 
 void TestChannelFile::stopDuringSaveKeepsPreviousFile_data()
@@ -380,11 +437,13 @@ void TestChannelFile::stopDuringSaveKeepsPreviousFile()
     data->FileName = file;
     data->Untitled = false;
     data->Changed = 1;
+    m_pump.reset();
+    RushingPump pump;
     RecordingProgress progress;
     if (fromProgress)
         progress.onJob = [](int position) { stopRequested = position == 499; };
     else
-        m_pump->schedule(35, [] { stopRequested = true; });
+        pump.schedule(35, [] { stopRequested = true; });
 
     QVERIFY(!data->saveFileData(file, &progress));
     QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Stopped.")});
@@ -397,28 +456,91 @@ void TestChannelFile::stopDuringSaveKeepsPreviousFile()
     QCOMPARE(data->Changed, qint16(1));
 }
 
-void TestChannelFile::saveIntoUnwritablePlaceShows1764_data()
+void TestChannelFile::saveFailureSaysWhyAndWhere_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("folder of the path is a file") << "plain.txt/sub/out.csv";
-    QTest::newRow("target is a folder") << "folder";
+    // Largest file the save may write, in bytes; 0 for no limit, below 0 that many bytes short
+    // of the whole file.
+    QTest::addColumn<int>("sizeLimit");
+    // The message, with <file> for the target's path and <folder> for its folder.
+    QTest::addColumn<QString>("expected");
+    const QString disabled = QStringLiteral("File is disabled for overwrite.\r");
+    const QString full = QStringLiteral("There is not enough space on the disk to save the "
+                                        "file:\r<file>");
+    QTest::newRow("disk full, over an existing file")
+        << "kept.csv" << 20000 << full + "\rThe previous file is kept unchanged.";
+    QTest::newRow("disk full, new file") << "new.csv" << 20000 << full;
+    QTest::newRow("disk full at the last bytes")
+        << "kept.csv" << -10 << full + "\rThe previous file is kept unchanged.";
+    QTest::newRow("folder without write permission")
+        << "locked/out.csv" << 0 << disabled + "You have no permission to write to:\r<folder>";
+    QTest::newRow("missing folder")
+        << "missing/deeper/out.csv" << 0 << "This folder does not exist:\r<folder>";
+    QTest::newRow("folder of the path is a file")
+        << "plain.txt/sub/out.csv" << 0 << disabled + "<file>";
+    QTest::newRow("target is a folder") << "folder" << 0 << disabled + "<file>";
 }
 
-void TestChannelFile::saveIntoUnwritablePlaceShows1764()
+// A full disk is a file-size limit in a child process: the write really fails there.
+void TestChannelFile::saveFailureSaysWhyAndWhere()
 {
     QFETCH(QString, target);
+    QFETCH(int, sizeLimit);
+    QFETCH(QString, expected);
+    const QByteArray previous = realTimeHeader + threeSamples;
+    writeFile(path(QStringLiteral("kept.csv")), previous);
     writeFile(path(QStringLiteral("plain.txt")), "plain\r\n");
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder")));
-    writeFile(path(QStringLiteral("folder/inside.csv")), "inside\r\n");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("locked")));
+    QString file = path(target);
+    // Permissions do not stop root; the kernel's own folders do.
+    if (target.startsWith(QLatin1String("locked/")) && geteuid() == 0)
+        file = QStringLiteral("/sys/out.csv");
+    QFile::setPermissions(path(QStringLiteral("locked")),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadUser | QFile::ExeUser);
+    expected.replace(QLatin1String("<file>"), file);
+    expected.replace(QLatin1String("<folder>"), QFileInfo(file).absolutePath());
+    const QStringList before = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
 
-    auto data = recorded({1.0f, 2.0f});
-    QVERIFY(!data->saveFileData(path(target)));
-    QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("File is disabled for overwrite.")});
+    auto data = recorded(std::vector<float>(6000, 20.0f));
+    if (sizeLimit < 0) {
+        QBuffer whole;
+        whole.open(QIODevice::WriteOnly);
+        QVERIFY(data->saveFileDataPrim(whole, nullptr));
+        sizeLimit += int(whole.size());
+    }
+    int pipeEnds[2];
+    QCOMPARE(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        if (sizeLimit > 0) {
+            const rlimit limit{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        const bool saved = data->saveFileData(file);
+        const QByteArray report =
+            (saved ? "saved\n" : "failed\n") + m_prompter->texts().join(u'\n').toUtf8();
+        const bool sent = write(pipeEnds[1], report.constData(), report.size()) == report.size();
+        _exit(sent ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    QFile fromChild;
+    QVERIFY(fromChild.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QStringList report = QString::fromUtf8(fromChild.readAll()).split(u'\n');
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QFile::setPermissions(path(QStringLiteral("locked")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QCOMPARE(report.value(0), QStringLiteral("failed"));
+    QCOMPARE(report.mid(1), QStringList{expected});
+    QCOMPARE(readAllOf(path(QStringLiteral("kept.csv"))), previous);
     QCOMPARE(readAllOf(path(QStringLiteral("plain.txt"))), QByteArray("plain\r\n"));
-    QCOMPARE(QDir(path(QStringLiteral("folder"))).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("inside.csv")});
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("plain.txt")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), before);
+    QVERIFY(QDir(path(QStringLiteral("folder"))).isEmpty(QDir::Files | QDir::Hidden));
+    QVERIFY(QDir(path(QStringLiteral("locked"))).isEmpty(QDir::Files | QDir::Hidden));
 }
 
 void TestChannelFile::sectionsShareOneReader()

@@ -1,5 +1,7 @@
 #include "AppState.h"
+#include "Format.h"
 #include "GraphPrint.h"
+#include "GraphReport.h"
 #include "GraphRig.h"
 #include "SampleData.h"
 #include "Settings.h"
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPen>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,17 +20,55 @@ namespace
 {
 const QString longTitle = QStringLiteral("Furnace wall north side, sensor position");
 
-// Prints the plot's view into a PDF and returns the text pdftotext reads back from it.
-QString printedText(GraphPlot &plot, bool colourPrinter)
+// Prints the plot's view on a portrait A4 page into a PDF at `path`.
+void printPdf(GraphPlot &plot, bool colourPrinter, const QString &path)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    QVERIFY(printGraph(writer, plot, colourPrinter));
+}
+
+// Prints the plot's view into a PDF and returns what pdftotext reads back with `options`.
+QString printedText(GraphPlot &plot, bool colourPrinter,
+                    const QStringList &options = {QStringLiteral("-layout")})
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("graph.pdf"));
-    {
-        QPdfWriter writer(path);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        printGraph(writer, plot, colourPrinter);
+    printPdf(plot, colourPrinter, path);
+    return pdfText(path, options);
+}
+
+// The page of a PDF as pixels at `dpi`, as pdftoppm renders it.
+QImage pdfPicture(const QString &path, int dpi)
+{
+    const QString stem = path + QStringLiteral(".page");
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
+                    QStringLiteral("-singlefile"), path, stem});
+    if (!pdftoppm.waitForFinished(30000) || pdftoppm.exitCode() != 0)
+        return {};
+    return QImage(stem + QStringLiteral(".png"));
+}
+
+struct PrintedWord {
+    QRectF box;
+    QString text;
+};
+
+// The words pdftotext finds on the page, with their boxes in points.
+QVector<PrintedWord> printedWords(const QString &bboxHtml)
+{
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QVector<PrintedWord> words;
+    for (const QRegularExpressionMatch &m : word.globalMatch(bboxHtml)) {
+        words.append({QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                      m.captured(5)});
     }
-    return pdfText(path, {QStringLiteral("-layout")});
+    return words;
 }
 } // namespace
 
@@ -43,6 +84,11 @@ private Q_SLOTS:
 
     void printOutShowsTablesAndShortensLongCells_data();
     void printOutShowsTablesAndShortensLongCells();
+    void tallPrintedPlotKeepsItsLowestSamples();
+    void printedTimeLabelsNeverOverlap_data();
+    void printedTimeLabelsNeverOverlap();
+    void reportWritesTablesAndCursorsWithoutWindows();
+    void reportRefusesNothingToShowAndUnwritableFiles();
     void monochromePenFollowsTraceBrightness_data();
     void monochromePenFollowsTraceBrightness();
     void clipboardPictureFramesPlotWithTracesAndLabels();
@@ -108,6 +154,166 @@ void TestGraphPrint::printOutShowsTablesAndShortensLongCells()
     QVERIFY2(title.startsWith(kept), qPrintable(kept));
     QVERIFY(kept.size() + 3 <= infoTableCells()[1].width - 4);
     QCOMPARE(infoTableCells()[1].width, 20);
+}
+
+void TestGraphPrint::tallPrintedPlotKeepsItsLowestSamples()
+{
+    // A steady rise across the whole view: on paper every column of the trace climbs.
+    std::vector<qint32> times;
+    std::vector<float> values;
+    for (int i = 0; i <= 600; ++i) {
+        times.push_back(i);
+        values.push_back(float(i) / 6.0f);
+    }
+    channelData[2] = makeChannel(times, values);
+    GraphPlot plot;
+    openPlot(plot, 600, 400);
+    plot.autoRange();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tall.pdf"));
+    printPdf(plot, true, path);
+    const QImage page = pdfPicture(path, 50);
+    QVERIFY2(!page.isNull(), "pdftoppm could not render the print-out");
+    QVERIFY(page.height() > page.width());
+
+    // Middle height of the red trace in each column.
+    QMap<int, double> traceY;
+    for (int x = 0; x < page.width(); ++x) {
+        int count = 0;
+        double sum = 0.0;
+        for (int y = 0; y < page.height(); ++y) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.red() - c.green() > 60 && c.red() - c.blue() > 60) {
+                sum += y;
+                ++count;
+            }
+        }
+        if (count > 0)
+            traceY.insert(x, sum / count);
+    }
+    QVERIFY2(traceY.size() > page.width() / 2, qPrintable(QString::number(traceY.size())));
+    const int x0 = traceY.firstKey();
+    const int span = traceY.lastKey() - x0;
+    const auto yAt = [&](double part) { return traceY.lowerBound(x0 + int(part * span)).value(); };
+    const double fall = yAt(0.0) - yAt(1.0);
+    QVERIFY(fall > page.height() / 2.0);
+    // The first tenth of the samples, lowest on the page, climbs as steeply as the middle.
+    for (double from : {0.02, 0.45}) {
+        const double climb = (yAt(from) - yAt(from + 0.1)) / fall;
+        QVERIFY2(climb > 0.07 && climb < 0.13,
+                 qPrintable(QStringLiteral("from %1: %2").arg(from).arg(climb)));
+    }
+}
+
+void TestGraphPrint::printedTimeLabelsNeverOverlap_data()
+{
+    QTest::addColumn<int>("timeItem");
+    QTest::addColumn<int>("cursorTimeCh");
+    QTest::newRow("1 min per division, elapsed") << 4 << 0;
+    QTest::newRow("1 min per division, clock of CH1") << 4 << 1;
+    QTest::newRow("10 s per division") << 2 << 0;
+    QTest::newRow("1 hour per division") << 8 << 0;
+}
+
+void TestGraphPrint::printedTimeLabelsNeverOverlap()
+{
+    QFETCH(int, timeItem);
+    QFETCH(int, cursorTimeCh);
+    channelData[0] = waveChannel(30000);
+    GraphPlot plot;
+    // A wide screen plot squeezed onto a portrait page.
+    openPlot(plot, 1900, 300);
+    plot.MenuGraphTimeItem_Click(timeItem);
+    plot.cursorTimeCh = qint16(cursorTimeCh);
+    plot.refreshPlot();
+
+    const QVector<PrintedWord> words =
+        printedWords(printedText(plot, true, {QStringLiteral("-bbox")}));
+    QVERIFY(!words.isEmpty());
+    // The time labels are the lowest line of the page.
+    double lowest = 0.0;
+    for (const PrintedWord &word : words)
+        lowest = std::max(lowest, word.box.top());
+    QVector<PrintedWord> labels;
+    for (const PrintedWord &word : words) {
+        if (std::abs(word.box.top() - lowest) < 1.0)
+            labels.append(word);
+    }
+    std::sort(labels.begin(), labels.end(), [](const PrintedWord &a, const PrintedWord &b) {
+        return a.box.left() < b.box.left();
+    });
+    QVERIFY2(labels.size() >= 3, qPrintable(QString::number(labels.size())));
+    static const QRegularExpression label(QStringLiteral("^(\\d\\d:\\d\\d(:\\d\\d)?|\\d+Days)$"));
+    for (int i = 0; i < labels.size(); ++i) {
+        QVERIFY2(label.match(labels[i].text).hasMatch(), qPrintable(labels[i].text));
+        if (i > 0)
+            QVERIFY2(labels[i - 1].box.right() < labels[i].box.left(),
+                     qPrintable(labels[i - 1].text + u' ' + labels[i].text));
+    }
+}
+
+void TestGraphPrint::reportWritesTablesAndCursorsWithoutWindows()
+{
+    QVERIFY(!qApp->inherits("QApplication"));
+    auto first = waveChannel(600);
+    first->Title = QStringLiteral("Kiln 2");
+    first->MeasPerson = QStringLiteral("R. Lindqvist");
+    auto fourth = waveChannel(300, 60.0f);
+    fourth->Title = QStringLiteral("Door");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QVERIFY(!writeFile(path, "an older report").isEmpty());
+
+    GraphReportOptions options;
+    options.cursorA = 100;
+    options.cursorB = 450;
+    QString error;
+    QVERIFY2(writeGraphReport({first.get(), nullptr, nullptr, fourth.get()}, options, path, &error),
+             qPrintable(error));
+    QVERIFY(error.isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
+
+    const QString text = pdfText(path, {QStringLiteral("-layout")});
+    for (int id : {1213, 1214, 5015, 1215, 1216, 1221, 2601, 2602})
+        QVERIFY2(text.contains(loadString(id)), qPrintable(loadString(id)));
+    for (const QString &expected :
+         {QStringLiteral("Kiln 2"), QStringLiteral("Door"), QStringLiteral("R. Lindqvist"),
+          QStringLiteral("00:01:40"), QStringLiteral("00:07:30"),
+          first->getStartDateTime().trimmed()})
+        QVERIFY2(text.contains(expected), qPrintable(expected));
+    // Cursor A reads both channels' samples at 100 s; at 450 s only CH1 has one.
+    for (int index : {100, 450})
+        QVERIFY2(text.contains(valueText(first->getDataY(index), first->Resolution).trimmed()),
+                 qPrintable(QString::number(index)));
+    QVERIFY(text.contains(valueText(fourth->getDataY(100), fourth->Resolution).trimmed()));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("\\b4\\s.*\\*"))));
+    // Rows are named by their slot, whatever channel the data were recorded under.
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("\\b4\\s+Door"))));
+}
+
+void TestGraphPrint::reportRefusesNothingToShowAndUnwritableFiles()
+{
+    auto data = waveChannel(60);
+    const auto empty = std::make_unique<ClassData>();
+    QTemporaryDir dir;
+    const QString kept = writeFile(dir.filePath(QStringLiteral("kept.pdf")), "kept");
+    QVERIFY(!kept.isEmpty());
+    struct Case {
+        QVector<const ClassData *> channels;
+        QString path;
+    };
+    const QVector<const ClassData *> nine(9, data.get());
+    for (const Case &c : {Case{{}, kept}, Case{{nullptr, empty.get()}, kept}, Case{nine, kept},
+                          Case{{data.get()}, unwritableFolder(dir) + QStringLiteral("/r.pdf")}}) {
+        QString error;
+        QVERIFY(!writeGraphReport(c.channels, GraphReportOptions(), c.path, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFileInfo::exists(c.path) || c.path == kept);
+    }
+    QFile file(kept);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("kept"));
 }
 
 void TestGraphPrint::monochromePenFollowsTraceBrightness_data()

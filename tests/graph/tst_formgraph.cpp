@@ -4,18 +4,23 @@
 #include "FormDispRange.h"
 #include "FormGraph.h"
 #include "FormGraphMove.h"
+#include "Format.h"
 #include "Modal.h"
+#include "PrintListing.h"
 #include "SampleData.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -37,6 +42,9 @@ private Q_SLOTS:
     void draggedRectangleZoomsInAndBack();
     void memScaleKeepsTheLastFiveNumbered();
     void dialogsOfTheGraphMenuAct();
+    void defaultSizeShowsTablesWhole();
+    void printToFileOffersTheGraphsOwnName();
+    void plotIsDrawnAtTheScreensResolution();
 
 private:
     std::unique_ptr<FormGraph> m_graph;
@@ -239,6 +247,111 @@ void TestFormGraph::dialogsOfTheGraphMenuAct()
     m_graph->MenuGraphItem[6]->trigger();
     QCOMPARE(plot.getWaveColor(2), qRgb(0, 255, 0));
     QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(0, 255, 0));
+}
+
+void TestFormGraph::defaultSizeShowsTablesWhole()
+{
+    // Measuring the tables leaves the readings of the opening view in place.
+    QCOMPARE(m_graph->CurDataTable->item(0, 5)->text(),
+             valueText(channelData[2]->getDataY(0), channelData[2]->Resolution));
+    // The widest readings the tables show: value codes, times, counts and spans.
+    const QStringList values{"-OVER", "ERROR", "+OVER", "-123.4"};
+    const auto fill = [](QTableWidget *table, int column, const QStringList &texts) {
+        for (int r = 0; r < table->rowCount(); ++r)
+            table->item(r, column)->setText(texts[r % texts.size()]);
+    };
+    fill(m_graph->CurDataTable, 1, {"0Days", "26/03/01"});
+    fill(m_graph->CurDataTable, 2, {"00:00:00"});
+    for (int c = 3; c < 15; ++c)
+        fill(m_graph->CurDataTable, c, values);
+    for (int c = 0; c < 4; ++c)
+        fill(m_graph->CurDataTable2, c, values);
+    fill(m_graph->CurDataTable2, 4, {"32000"});
+    fill(m_graph->CurDataTable2, 5, {"00:00:00"});
+    QCoreApplication::processEvents();
+    for (QTableWidget *table : {m_graph->CurDataTable, m_graph->CurDataTable2}) {
+        const QRect shown = table->viewport()->rect();
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                const QTableWidgetItem *item = table->item(r, c);
+                const QRect cell = table->visualItemRect(item);
+                const QString where = QStringLiteral("%1 %2,%3 %4 in %5x%6")
+                                          .arg(table->objectName())
+                                          .arg(r)
+                                          .arg(c)
+                                          .arg(item->text())
+                                          .arg(shown.width())
+                                          .arg(shown.height());
+                QVERIFY2(shown.contains(cell), qPrintable(where));
+                QVERIFY2(cell.width() > table->fontMetrics().horizontalAdvance(item->text()),
+                         qPrintable(where));
+            }
+        }
+    }
+
+    // A size the user left is kept.
+    Settings.WidthG = 700 * 15;
+    Settings.HeightG = 500 * 15;
+    FormGraph stored;
+    QCOMPARE(stored.size(), QSize(700, 500));
+}
+
+void TestFormGraph::printToFileOffersTheGraphsOwnName()
+{
+    QTemporaryDir dir;
+    const QString listing = writeFile(dir.filePath(QStringLiteral("CH1.pdf")), "listing");
+    QVERIFY(!listing.isEmpty());
+    channelData[2]->FileName = QStringLiteral("/data/kiln.csv");
+    QPrinter &printer = PrintListing::printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(listing);
+    ScriptedPrompter prompter;
+    QStringList offered;
+    for (int i = 0; i < 2; ++i) {
+        prompter.answerPrint([&offered](QPrinter &p) {
+            offered << p.outputFileName();
+            return true;
+        });
+        m_graph->MenuFileItem[1]->trigger();
+    }
+    QCOMPARE(offered, QStringList({dir.filePath(QStringLiteral("kiln_graph.pdf")),
+                                   dir.filePath(QStringLiteral("kiln_graph_2.pdf"))}));
+    QVERIFY(pdfText(offered[0]).contains(loadString(2601)));
+    QFile kept(listing);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("listing"));
+
+    // A file that cannot be written is reported, not passed over.
+    prompter.answerPrint([&dir](QPrinter &p) {
+        p.setOutputFileName(unwritableFolder(dir) + QStringLiteral("/graph.pdf"));
+        return true;
+    });
+    m_graph->MenuFileItem[1]->trigger();
+    QCOMPARE(prompter.lastText(), loadString(1795));
+    printer.setOutputFileName(QString());
+}
+
+void TestFormGraph::plotIsDrawnAtTheScreensResolution()
+{
+    const qreal ratio = m_graph->gamen->devicePixelRatioF();
+    if (ratio < 2.0)
+        QSKIP("needs a screen of device pixel ratio 2 (QT_SCALE_FACTOR=2)");
+    const QRect plot = m_graph->gamen->plotRect();
+    const QImage shot = m_graph->gamen->grab(plot).toImage();
+    QCOMPARE(shot.size(), plot.size() * ratio);
+    // A picture scaled up from plot pixels is made of 2x2 blocks of one colour; drawn at the
+    // screen's resolution, lines one device pixel wide split such blocks.
+    int split = 0;
+    for (int y = 0; y + 1 < shot.height(); y += 2) {
+        for (int x = 0; x + 1 < shot.width(); x += 2) {
+            const QRgb p = shot.pixel(x, y);
+            split += shot.pixel(x + 1, y) != p || shot.pixel(x, y + 1) != p ||
+                     shot.pixel(x + 1, y + 1) != p;
+        }
+    }
+    // The cursor lines alone, drawn over the picture, split a column of blocks each; the
+    // trace and the dotted grid split far more.
+    QVERIFY2(split > plot.width() + plot.height(), qPrintable(QString::number(split)));
 }
 
 QTEST_MAIN(TestFormGraph)

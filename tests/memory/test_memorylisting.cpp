@@ -38,7 +38,6 @@ private Q_SLOTS:
     void recordIsPlacedAndStored();
     void listingEndsAsItsLinesSay_data();
     void listingEndsAsItsLinesSay();
-    void recordBeyondBufferOverflows();
     void failedAppendsAreReported_data();
     void failedAppendsAreReported();
 };
@@ -87,15 +86,26 @@ void TestMemoryListing::recordIsPlacedAndStored_data()
         << at(1999, 2, 28, 23, 59) << 1.5f << 0 << 0;
     row("header in the 2030s", {"PRINT 31/01/10 08:00:00", "No.01 12/30 7:00 5.0 C"})
         << at(2030, 12, 30, 7, 0) << 5.0f << 0 << 0;
+    row("negative written with a space", {header, "No.05 1/04 8:05 -  0.4 C"})
+        << at(2000, 1, 4, 8, 5) << -0.4f << 0 << 0;
+    // A 29 February goes to the latest leap year before the clock.
+    row("29 february across a year end", {"PRINT 29/01/10 08:00:00", "No.07 2/29 12:00 28 C"})
+        << at(2028, 2, 29, 12, 0) << 28.0f << 1 << 0;
+    row("29 february in a later year", {"PRINT 27/03/01 08:00:00", "No.07 2/29 12:00 28 C"})
+        << at(2024, 2, 29, 12, 0) << 28.0f << 1 << 0;
+    row("29 february within 31 days", {"PRINT 28/02/20 08:00:00", "No.07 2/29 12:00 28 C"})
+        << at(2028, 2, 29, 12, 0) << 28.0f << 1 << 0;
+    // Without a header the computer's clock stands in for the instrument's.
+    row("no header", {"No.01 12/31 23:50 18.4 C"}) << at(2025, 12, 31, 23, 50) << 18.4f << 0 << 0;
 }
 
 void TestMemoryListing::recordIsPlacedAndStored()
 {
     QFETCH(QStringList, lines);
-    MemoryListing listing;
+    MemoryListing listing(0, toDayCount(QDate(2026, 1, 10)));
     QCOMPARE(feedAll(listing, lines), MemoryListing::Continue);
     const int block = listing.records().last().block;
-    QVERIFY(listing.store().isEmpty());
+    QCOMPARE(listing.store(), QStringList());
 
     QVERIFY(memBlocks[block]);
     const ClassData &data = *memBlocks[block];
@@ -134,30 +144,38 @@ void TestMemoryListing::listingEndsAsItsLinesSay()
     QTEST(int(listing.records().size()), "records");
 }
 
-void TestMemoryListing::recordBeyondBufferOverflows()
-{
-    MemoryListing listing;
-    QStringList lines{header};
-    for (int i = 0; i < MemoryListing::maxRecords; ++i)
-        lines << QStringLiteral("No.%1 1/04 9:05 20.0 C").arg(1 + i / 100, 2, 10, QLatin1Char('0'));
-    QCOMPARE(feedAll(listing, lines), MemoryListing::Continue);
-    QCOMPARE(feedAll(listing, {QStringLiteral("No.64 1/04 9:05 20.0 C")}), MemoryListing::Overflow);
-    QCOMPARE(listing.records().size(), MemoryListing::maxRecords);
-}
-
+// What cannot be stored is said once per cause, and everything else is stored.
 void TestMemoryListing::failedAppendsAreReported_data()
 {
     QTest::addColumn<int>("maxDataNo");
     QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QList<int>>("failures");
+    QTest::addColumn<QStringList>("messages");
     QTest::addColumn<int>("stored");
 
     const QString r = QStringLiteral("No.01 1/04 9:05 20.0 C");
-    QTest::newRow("full set") << 2 << QStringList{r, r, r, "No.02 1/04 9:05 20.0 C"}
-                              << QList<int>{1757} << 2;
-    QTest::newRow("impossible date far from the first")
-        << 32000 << QStringList{r, "No.01 2/30 9:05 20.0 C", "No.01 1/04 25:05 20.0 C", r}
-        << QList<int>{1758, 1758} << 2;
+    const QString r2 = QStringLiteral("No.02 1/04 9:05 20.0 C");
+    QTest::newRow("full sets") << 2 << QStringList{r, r, r, r2, r2, r2, r2, r}
+                               << QStringList{"No more data can be stored.\r"
+                                              "No. 1: 2 records were not stored.\r"
+                                              "No. 2: 2 records were not stored."}
+                               << 2;
+    QStringList undatable{r,
+                          "No.01 2/30 9:05 20.0 C",
+                          "No.01 1/04 25:05 20.0 C",
+                          "No.03 13/01 9:05 20.0 C",
+                          "No.01 1/4 9:05 1.0 C",
+                          r};
+    for (int i = 0; i < 10; ++i)
+        undatable << QStringLiteral("No.01 4/31 9:%1 1.0 C").arg(i, 2, 10, QLatin1Char('0'));
+    QTest::newRow("dates no year has")
+        << 32000 << undatable
+        << QStringList{"These records have no valid date and were not stored:\r"
+                       "No.01 2/30 9:05 20.0 C\rNo.01 1/04 25:05 20.0 C\r"
+                       "No.03 13/01 9:05 20.0 C\rNo.01 1/4 9:05 1.0 C\r"
+                       "No.01 4/31 9:00 1.0 C\rNo.01 4/31 9:01 1.0 C\rNo.01 4/31 9:02 1.0 C\r"
+                       "No.01 4/31 9:03 1.0 C\rNo.01 4/31 9:04 1.0 C\rNo.01 4/31 9:05 1.0 C\r"
+                       "... and 4 more."}
+        << 2;
 }
 
 void TestMemoryListing::failedAppendsAreReported()
@@ -167,9 +185,11 @@ void TestMemoryListing::failedAppendsAreReported()
     MaxDataNo = qint16(maxDataNo);
     MemoryListing listing;
     feedAll(listing, QStringList{header} + lines);
-    QTEST(listing.store(), "failures");
+    QTEST(listing.store(), "messages");
     QTEST(int(memBlocks[0]->DataNo), "stored");
     QCOMPARE(memBlocks[0]->StopNo, qint16(memBlocks[0]->DataNo - 1));
+    // A block whose records all lack a date is no block.
+    QVERIFY(!memBlocks[2]);
 }
 
 QTEST_GUILESS_MAIN(TestMemoryListing)

@@ -143,9 +143,16 @@ void TestFormDispMem::longBlockScrollsToItsLastSample()
 
 void TestFormDispMem::previousAndNextMoveTheRow()
 {
+    // With no block the window is empty and offers no limit to edit.
+    FormDispMem *table = openTable();
+    QCOMPARE(table->windowTitle(), QStringLiteral("No."));
+    QCOMPARE(table->LabelNo->text(), QString());
+    QVERIFY(!table->Text1[0]->isEnabled() && !table->Text1[1]->isEnabled());
+
     for (int block : {2, 5, 9})
         putBlock(block, {1, 2});
-    FormDispMem *table = openTable();
+    m_window->dispMemList();
+    QVERIFY(table->Text1[0]->isEnabled() && table->Text1[1]->isEnabled());
     QCOMPARE(m_window->curBlock, 2);
 
     const QList<int> presses{1, 1, 1, 0, 0, 0};

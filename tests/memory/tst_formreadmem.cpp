@@ -5,6 +5,7 @@
 #include "MemoryWindowFixture.h"
 #include "Modal.h"
 #include "SampleData.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -75,16 +76,45 @@ void TestFormReadMem::clockIsSetFromTheDialog()
     QCOMPARE(m_sim->clock().date(), QDate(2027, 1, 2));
 }
 
+// A clear that would lose records nobody saved asks first, naming where they are kept.
 void TestFormReadMem::memoryIsClearedAfterTheQuestion()
 {
+    const QString question = QStringLiteral("Clear all memory data.\r ");
+    const QString gone =
+        QStringLiteral("The instrument's records will be gone for good. Continue?");
+    const QString neverRead = QStringLiteral(
+        "No memory data has been read since the start or since the memory was last cleared.");
     QVERIFY(!m_sim->memory().isEmpty());
     m_prompter->answer(Prompter::AnswerCancel);
     m_window->MenuMemDataItem[1]->trigger();
+    QCOMPARE(m_prompter->texts(), QStringList{neverRead + u'\r' + gone});
     QVERIFY(!m_sim->memory().isEmpty());
 
+    m_prompter->clear();
+    m_prompter->answer(Prompter::AnswerOk);
+    m_prompter->answer(Prompter::AnswerCancel);
+    m_window->MenuMemDataItem[1]->trigger();
+    QCOMPARE(m_prompter->texts(), (QStringList{neverRead + u'\r' + gone, question}));
+    QVERIFY(!m_sim->memory().isEmpty());
+
+    // Read but not saved: kept in the downloads folder, which the question names.
+    Settings.ExcelFolder = unwritableFolder(m_dir);
+    m_window->readMemData();
+    QVERIFY(QFile::exists(m_window->keptFile()));
+    m_prompter->clear();
+    m_prompter->answer(Prompter::AnswerCancel);
+    m_window->MenuMemDataItem[1]->trigger();
+    QCOMPARE(m_prompter->texts(),
+             QStringList{"The memory data read last has not been saved.\rIt is kept in:\r" +
+                         m_window->keptFile() + u'\r' + gone});
+
+    // Saved: only the instrument's question.
+    m_prompter->clear();
+    m_prompter->answerFile(m_dir.filePath(QStringLiteral("saved.csv")));
+    QVERIFY(m_window->saveMemData());
     m_prompter->answer(Prompter::AnswerOk);
     m_window->MenuMemDataItem[1]->trigger();
-    QCOMPARE(m_prompter->lastText(), QStringLiteral("Clear Memory Data is completed."));
+    QCOMPARE(m_prompter->texts(), (QStringList{question, "Clear Memory Data is completed."}));
     QVERIFY(m_sim->memory().isEmpty());
 }
 

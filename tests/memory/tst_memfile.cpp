@@ -62,7 +62,8 @@ QString describe(const ClassData &d)
                       QString::number(d.Resolution),
                       d.getCompHighStr(),
                       d.getCompLowStr(),
-                      QString::number(d.CompOut)};
+                      QString::number(d.CompOut),
+                      valueText(d.AveValue, d.Resolution)};
     for (int i = 0; i < d.DataNo; ++i)
         parts << d.getDataDateTime(i) + u' ' + valueText(d.getDataY(i), d.Resolution) + u' ' +
                      d.getDataStatusStr(i);
@@ -142,16 +143,23 @@ void TestMemFile::loadRestoresTheReadableSections_data()
     const QByteArray two = "26/03/01,10:00,20.5\r\n26/03/01,10:01,21.5\r\n";
     QTest::newRow("sections No. 3 and No. 7") << section(3, "three", two) + section(7, "seven", two)
                                               << QList<int>{2, 6} << QStringList() << true << 2;
-    QTest::newRow("numbers outside 1..64 are skipped")
-        << section(0, "zero", two) + section(65, "big", two) + section(64, "last", two)
-        << QList<int>{63} << QStringList() << true << 2;
+    // Saving the rest under the file's name would drop the blocks left out.
+    QTest::newRow("numbers outside 1..64 and repeated are named")
+        << section(0, "zero", two) + section(65, "big", two) + section(64, "last", two) +
+               section(64, "again", two)
+        << QList<int>{63}
+        << QStringList{"These blocks of the file were not loaded (a listing holds No. 1 to No. "
+                       "64, each once):\rNo. 0, No. 65, No. 64"}
+        << false << 1;
     // The listing shown before the load stays.
     QTest::newRow("no section at all") << QByteArray("Title,channel\r\n") + two << QList<int>{0}
                                        << QStringList{"File reading error!"} << false << 2;
     // Saving the rest under the file's name would drop the unread part of it.
     QTest::newRow("broken second section keeps the first, unsaved")
         << section(3, "three", two) + section(5, "five", "26/03/01,10:00,junk\r\n") << QList<int>{2}
-        << QStringList{"Cannot read file.", "File reading error!"} << false << 1;
+        << QStringList{"Cannot read file.\rLine 14 cannot be read:\r26/03/01,10:00,junk",
+                       "File reading error!"}
+        << false << 1;
 }
 
 void TestMemFile::loadRestoresTheReadableSections()
@@ -186,7 +194,9 @@ void TestMemFile::savedListingLoadsBackBlockForBlock()
 {
     putBlock(0, QStringLiteral("first, with a comma"), {20.5f, 21.5f, overRangeCode, 19.0f});
     putBlock(4, QStringLiteral("fifth"), {100.0f, 90.1f}, 3600);
-    putBlock(63, QStringLiteral("last"), {-5.0f});
+    // Whole degrees: the file has no resolution line, the values tell.
+    putBlock(63, QStringLiteral("last"), {-5.0f, 28.0f, 27.0f, 28.0f});
+    memBlocks[63]->Resolution = 1;
     memBlocks[0]->CompHigh = 21.0f;
     memBlocks[0]->CompLow = 19.5f;
     memBlocks[4]->Unit = 1;

@@ -4,6 +4,8 @@
 // names. Environment: ORVAN_DRIVER "log" (start a run) or "recover" (accept the recovery and
 // read the recovered channel), ORVAN_DRIVER_CH the channel 0..7, ORVAN_DRIVER_OUT the file
 // that receives "No.,date,time,value" lines; "recover" ends it with a line "END".
+#include "PollingDriver.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -20,7 +22,7 @@
 
 namespace
 {
-class Driver : public QObject
+class Driver : public PollingDriver
 {
 public:
     Driver()
@@ -28,25 +30,10 @@ public:
           m_ch(qEnvironmentVariableIntValue("ORVAN_DRIVER_CH")),
           m_out(qEnvironmentVariable("ORVAN_DRIVER_OUT"))
     {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, &Driver::poll);
-        timer->start(40);
     }
 
 private:
-    static bool isA(const QObject *object, const char *className)
-    {
-        return qstrcmp(object->metaObject()->className(), className) == 0;
-    }
-
-    // Clicks from the event loop, so that a dialog the click opens never blocks the poll.
-    static void click(QAbstractButton *button)
-    {
-        if (button)
-            QTimer::singleShot(0, button, &QAbstractButton::click);
-    }
-
-    void poll()
+    void poll() override
     {
         if (QWidget *modal = QApplication::activeModalWidget()) {
             answer(modal);

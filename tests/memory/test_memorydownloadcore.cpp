@@ -1,0 +1,176 @@
+#include "AppState.h"
+#include "ClassData.h"
+#include "ClassInstrument.h"
+#include "ClassLink.h"
+#include "FakePump.h"
+#include "LinkHost.h"
+#include "MemBlocks.h"
+#include "MemoryDownload.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SimPort.h"
+#include "Simulator.h"
+#include "Strings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+// A command line's host: no dialog to show.
+class NoWindows : public LinkHost
+{
+public:
+    int shownProgressDialog() const override { return NoDialog; }
+    void hideProgressDialogs() override {}
+    void showProgressDialog(int) override {}
+    void bringToFront() override {}
+    void showCommDialog() override { stopRequested = false; }
+    void hideCommDialog() override {}
+    void portSelected(int) override {}
+};
+
+enum Setup { Demo, Long, StoppedHalfWay, LaboratoryType };
+
+int samplesHeld()
+{
+    int samples = 0;
+    for (const auto &block : memBlocks)
+        samples += block ? block->DataNo : 0;
+    return samples;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+
+// The download, its file and the clearing as a command line drives them: no window, the link
+// on the in-process simulator, simulated time.
+class TestMemoryDownloadCore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void downloadIsWrittenVerifiedThenCleared_data();
+    void downloadIsWrittenVerifiedThenCleared();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakePump> m_pump;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<Simulator> m_sim;
+    std::unique_ptr<SimPort> m_port;
+    NoWindows m_host;
+    std::unique_ptr<ClassLink> m_link;
+    std::unique_ptr<ClassInstrument> m_instrument;
+};
+
+void TestMemoryDownloadCore::init()
+{
+    // The real-time mode's file form must not leak into the memory data file.
+    programMode = 0;
+    MeasSetting = MeasSettingRecord();
+    m_pump = std::make_unique<FakePump>();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    m_sim = std::make_unique<Simulator>(Simulator::FType);
+    m_port = std::make_unique<SimPort>(*m_sim);
+    m_link = std::make_unique<ClassLink>(*m_port, m_host);
+    m_instrument = std::make_unique<ClassInstrument>(*m_link);
+}
+
+void TestMemoryDownloadCore::cleanup()
+{
+    m_instrument.reset();
+    m_link.reset();
+    m_port.reset();
+    m_sim.reset();
+    m_prompter.reset();
+    m_pump.reset();
+    for (auto &block : memBlocks)
+        block.reset();
+}
+
+void TestMemoryDownloadCore::downloadIsWrittenVerifiedThenCleared_data()
+{
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("demo memory") << Demo << QStringList();
+    QTest::newRow("1500 records") << Long << QStringList();
+    QTest::newRow("stopped half way") << StoppedHalfWay << QStringList{loadString(4231)};
+    QTest::newRow("laboratory type")
+        << LaboratoryType << QStringList{loadString(1779), loadString(4205)};
+}
+
+void TestMemoryDownloadCore::downloadIsWrittenVerifiedThenCleared()
+{
+    QFETCH(Setup, setup);
+    m_sim->fillDemoMemory();
+    if (setup == Long || setup == StoppedHalfWay)
+        m_sim->fillMemory(1500);
+    if (setup == LaboratoryType)
+        m_sim->setType(Simulator::LType);
+    if (setup == StoppedHalfWay) {
+        m_sim->setTrafficLog([this](bool fromHost, const QString &line) {
+            if (fromHost && line == QLatin1String("MEM"))
+                m_pump->schedule(60000, [] { stopRequested = true; });
+        });
+    }
+    const int held = int(m_sim->memory().size());
+
+    QList<qsizetype> counts;
+    const MemoryDownload::Result result =
+        downloadMemory(*m_link, *m_instrument, [&counts](qsizetype n) { counts << n; });
+    QTEST(m_prompter->texts(), "texts");
+    QVERIFY(!m_sim->awake());
+    QCOMPARE(int(result.records), samplesHeld());
+    QCOMPARE(result.stopped, setup == StoppedHalfWay);
+    QCOMPARE(result.failed, setup == LaboratoryType);
+    if (setup == LaboratoryType) {
+        QCOMPARE(samplesHeld(), 0);
+        QVERIFY(result.keptFile.isEmpty());
+        QVERIFY(!clearMemory(*m_link, *m_instrument));
+        QCOMPARE(int(m_sim->memory().size()), held);
+        return;
+    }
+    if (setup == StoppedHalfWay)
+        QVERIFY2(result.records > 100 && result.records < held / 2,
+                 qPrintable(QString::number(result.records)));
+    else
+        QCOMPARE(int(result.records), held);
+    // One call a line, counting up to every record received.
+    QVERIFY(std::is_sorted(counts.begin(), counts.end()));
+    QCOMPARE(counts.last(), result.records);
+    QVERIFY(QFile::exists(result.keptFile));
+    QVERIFY(verifyMemoryFile(result.keptFile));
+
+    const QString path = m_dir.filePath(QStringLiteral("listing.txt"));
+    QVERIFY(writeMemoryFile(path));
+    QVERIFY(verifyMemoryFile(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QVERIFY(!bytes.contains("Resolution"));
+
+    // A file that does not read back as held stops a clear.
+    QByteArray cut = bytes;
+    cut.truncate(bytes.lastIndexOf("\r\n", bytes.size() - 5));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(cut);
+    file.close();
+    QVERIFY(!verifyMemoryFile(path));
+    QVERIFY(!verifyMemoryFile(m_dir.filePath(QStringLiteral("missing.txt"))));
+
+    // The rest of a stopped listing is still on the line; it goes before the next command.
+    m_pump->advance(200000);
+    m_sim->takeOutput();
+    QVERIFY2(clearMemory(*m_link, *m_instrument), qPrintable(m_prompter->texts().join(u'|')));
+    QVERIFY(m_sim->memory().isEmpty());
+    QVERIFY(!m_sim->awake());
+    QCOMPARE(programMode, qint16(0));
+}
+
+QTEST_GUILESS_MAIN(TestMemoryDownloadCore)
+#include "test_memorydownloadcore.moc"
