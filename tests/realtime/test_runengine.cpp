@@ -1,11 +1,11 @@
-#include "../link/LinkRig.h"
-
 #include "ClassData.h"
 #include "ClassInstrument.h"
 #include "DateTime.h"
 #include "Format.h"
+#include "InstrumentRig.h"
 #include "RunEngine.h"
 #include "SampleData.h"
+#include "Settings.h"
 #include "SheetWriter.h"
 #include "Strings.h"
 
@@ -80,13 +80,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    FakeLinkHost m_host;
-    std::unique_ptr<ClassLink> m_link;
-    std::unique_ptr<ClassInstrument> m_instrument;
+    std::unique_ptr<InstrumentRig> m_rig;
     std::unique_ptr<RunEngine> m_engine;
     RecordingView m_view;
 };
@@ -97,14 +91,9 @@ void TestRunEngine::init()
     MeasSetting = MeasSettingRecord();
     MaxDataNo = 32000;
     clearChannels();
-    m_pump = std::make_unique<FakePump>(clockStart, 50);
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
-    m_sim->setSignal([](qint64 ms) { return 20.0 + (ms / 1000 % 10); });
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_link = std::make_unique<ClassLink>(*m_port, m_host);
-    m_instrument = std::make_unique<ClassInstrument>(*m_link);
-    m_engine = std::make_unique<RunEngine>(*m_link, *m_instrument);
+    m_rig = std::make_unique<InstrumentRig>(Simulator::LType, clockStart, 50);
+    m_rig->sim.setSignal([](qint64 ms) { return 20.0 + (ms / 1000 % 10); });
+    m_engine = std::make_unique<RunEngine>(m_rig->link, m_rig->instrument);
     m_view = RecordingView();
     m_engine->setView(&m_view);
     m_engine->journal().setFolder(m_dir.filePath(QStringLiteral("journal")));
@@ -113,12 +102,7 @@ void TestRunEngine::init()
 void TestRunEngine::cleanup()
 {
     m_engine.reset();
-    m_instrument.reset();
-    m_link.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-    m_pump.reset();
+    m_rig.reset();
     clearChannels();
 }
 
@@ -162,12 +146,12 @@ void TestRunEngine::loggedRunEndsOnTimeWithEverySampleShown()
     QFETCH(int, firstSecond);
     settings.title = QStringLiteral("Kiln, east");
     settings.person = QStringLiteral("Ann");
-    m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
+    m_rig->prompter.answer(Prompter::AnswerOk); // "Connection OK?"
     QVERIFY(m_engine->startRealTime(settings));
 
-    QCOMPARE(m_prompter->texts(), QStringList{loadString(1702) + u'\r' + loadString(1701)});
+    QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1702) + u'\r' + loadString(1701)});
     QVERIFY(!m_engine->measuring);
-    QVERIFY(!m_port->isOpen());
+    QVERIFY(!m_rig->port.isOpen());
     const ClassData *data = channelData[settings.channel].get();
     QVERIFY(data);
     QCOMPARE(int(data->DataNo), samples);
@@ -204,10 +188,10 @@ void TestRunEngine::stopKeepsEverySampleForTheChannelFile()
     m_view.stopAtSample = 7;
     // As a command line starts it: nothing is asked, changed settings are not sent.
     m_engine->askBeforeStart = false;
-    m_instrument->setSettingsState(ClassInstrument::SettingsChanged);
+    m_rig->instrument.setSettingsState(ClassInstrument::SettingsChanged);
     QVERIFY(m_engine->startRealTime(settings));
-    QCOMPARE(m_prompter->texts(), QStringList());
-    QCOMPARE(m_prompter->unexpected(), 0);
+    QCOMPARE(m_rig->prompter.texts(), QStringList());
+    QCOMPARE(m_rig->prompter.unexpected(), 0);
 
     const ClassData &data = *channelData[2];
     QCOMPARE(data.DataNo, qint16(7));
@@ -232,10 +216,10 @@ void TestRunEngine::monitorReadsOncePerSecondUntilStopped()
 {
     m_view.engine = m_engine.get();
     m_view.stopAtReading = 5;
-    m_prompter->answer(Prompter::AnswerOk);
+    m_rig->prompter.answer(Prompter::AnswerOk);
     QVERIFY(m_engine->MoniterStart());
 
-    QCOMPARE(m_prompter->texts(), QStringList{loadString(1703) + u'\r' + loadString(1701)});
+    QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1703) + u'\r' + loadString(1701)});
     QCOMPARE(m_view.readings.size(), 5);
     for (int i = 1; i < m_view.readings.size(); ++i)
         QCOMPARE(wholeSeconds(m_view.readings[i].first - m_view.readings[i - 1].first), 1);
@@ -243,8 +227,8 @@ void TestRunEngine::monitorReadsOncePerSecondUntilStopped()
     for (const auto &data : channelData)
         QVERIFY(!data);
     QVERIFY(!m_engine->monitoring);
-    QVERIFY(!m_port->isOpen());
-    QVERIFY(!m_sim->awake());
+    QVERIFY(!m_rig->port.isOpen());
+    QVERIFY(!m_rig->sim.awake());
 }
 
 void TestRunEngine::statusRepliesStoreCodes_data()
@@ -260,11 +244,11 @@ void TestRunEngine::statusRepliesStoreCodes()
 {
     QFETCH(int, fault);
     QFETCH(float, code);
-    m_sim->setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
+    m_rig->sim.setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
     RunSettings settings;
     settings.logCount = 3;
     settings.logUnit = logTimes;
-    m_prompter->answer(Prompter::AnswerOk);
+    m_rig->prompter.answer(Prompter::AnswerOk);
     QVERIFY(m_engine->startRealTime(settings));
     const ClassData &data = *channelData[0];
     QCOMPARE(data.DataNo, qint16(3));
@@ -278,14 +262,14 @@ void TestRunEngine::fullDataSetIsReportedOnce()
     RunSettings settings;
     settings.logCount = 20;
     settings.logUnit = logTimes;
-    m_prompter->answer(Prompter::AnswerOk);
+    m_rig->prompter.answer(Prompter::AnswerOk);
     QVERIFY(m_engine->startRealTime(settings));
     MaxDataNo = 32000;
 
     QCOMPARE(channelData[0]->DataNo, qint16(5));
-    QCOMPARE(m_prompter->texts().mid(1), QStringList{loadString(1757)});
+    QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{loadString(1757)});
     QVERIFY(!m_engine->measuring);
-    QVERIFY(!m_port->isOpen());
+    QVERIFY(!m_rig->port.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestRunEngine)
