@@ -2,6 +2,7 @@
 #include "ClassData.h"
 #include "DateTime.h"
 #include "FormMain.h"
+#include "RunEngine.h"
 #include "RunJournal.h"
 #include "Strings.h"
 
@@ -29,9 +30,10 @@ float sampleValue(int i)
 } // namespace
 
 // What the run journal costs a logged run. Each sample a run stores goes through
-// FormMain::storeReading: the data set, the journal line, the table window, the channel row
-// and the graph. The figure is the mean per sample, the median of several rounds, with the
-// journal on and off; the journal must stay within 10 % of the run's cost without it.
+// RunEngine::storeReading with the main window as its view: the data set, the journal line, the
+// table window, the channel row and the graph. The figure is the mean per sample, the median of
+// several rounds, with the journal on and off; the journal must stay within 10 % of the run's cost
+// without it.
 class BenchJournal : public QObject
 {
     Q_OBJECT
@@ -75,15 +77,14 @@ void BenchJournal::appendOnly()
 qint64 BenchJournal::storeRound(FormMain &main, bool journal)
 {
     main.journal().setFolder(journal ? m_dir.filePath(QStringLiteral("journal")) : QString());
-    main.curCH = 0;
-    main.prepareMeasurement();
+    main.engine().prepareMeasurement(main.runSettings(0));
     // A run opens its journal with its first sample.
     main.journal().open(*channelData[0]);
     QCoreApplication::processEvents();
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < samples; ++i) {
-        main.storeReading(sampleTime(i), sampleValue(i));
+        main.engine().storeReading(sampleTime(i), sampleValue(i));
         QCoreApplication::processEvents();
     }
     const qint64 elapsed = timer.nsecsElapsed();

@@ -49,6 +49,8 @@ FormMain::FormMain(SerialPort *port, QWidget *parent) : LinkWindow(port, parent)
 {
     setObjectName(QStringLiteral("FormMain"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_engine = std::make_unique<RunEngine>(link(), instrument());
+    m_engine->setView(this);
     buildMenus();
     buildControls();
     Form_Load();
@@ -286,7 +288,7 @@ void FormMain::showGraph()
     if (!m_graphForm) {
         m_graphForm = new FormGraph(this);
         setGraphView(m_graphForm);
-        if (measuring)
+        if (m_engine->measuring)
             m_graphForm->setMeasuringCh(curCH);
     }
     m_graphForm->show();
@@ -306,7 +308,7 @@ void FormMain::confirmConnection()
 
 void FormMain::closeEvent(QCloseEvent *event)
 {
-    if (measuring || monitoring) {
+    if (m_engine->measuring || m_engine->monitoring) {
         showMessage(loadString(1704));
         event->ignore();
         return;

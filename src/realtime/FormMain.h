@@ -1,12 +1,13 @@
 #pragma once
 
 #include "LinkWindow.h"
-#include "RunJournal.h"
+#include "RunEngine.h"
 #include "RunViews.h"
 
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class ClassData;
 class FormGraph;
@@ -24,8 +25,9 @@ class QPushButton;
 class QTableWidget;
 
 // The main window of the real-time mode: channel list, instrument settings, and the
-// commands that drive monitoring, measurement, files and the instrument link.
-class FormMain : public LinkWindow
+// commands that drive monitoring, measurement, files and the instrument link. It is the view
+// of its measurement engine and starts its runs.
+class FormMain : public LinkWindow, public RunView
 {
     Q_OBJECT
 public:
@@ -68,24 +70,15 @@ public:
     void showGraph();
     FormGraph *graph() const { return m_graphForm; }
 
-    // Measurement engine: the monitor and logged runs, each a polling loop on the one thread.
+    // The monitor and logged runs, each a polling loop of the engine on the one thread.
+    RunEngine &engine() { return *m_engine; }
     void MoniterStart();
     void stopMoniter();
+    // Asks for the channel and the measurement time, then runs the engine.
     void startRealTime();
-    // The handshake before a run; true leaves the instrument on and the message dialog shown.
-    bool confirmStart(const QString &message);
-    void setControlsEnabled(bool flag);
-    void runMonitor();
-    void runMeasurement();
-    void prepareMeasurement();
-    // The run's journal and workbook, opened at its first sample.
-    void openRunFiles(double start);
-    void startTick();
-    void measureTick();
-    void armTick() { tickArmed = true; }
-    bool checkContinue() const;
-    float readTemperature();
-    void storeReading(double time, float value);
+    // The run the measurement time dialogs set up, into channel `ch`.
+    RunSettings runSettings(int ch) const;
+    void setControlsEnabled(bool flag) override;
     // Created on first use; gone again after each run.
     FormMon *monitorWindow();
     FormMeasStart *measStart();
@@ -93,7 +86,21 @@ public:
     void setGraphView(GraphView *view);
     void setSheetLog(SheetLog *log);
     // Where every stored sample is journalled until its run ends.
-    RunJournal &journal() { return m_journal; }
+    RunJournal &journal() { return m_engine->journal(); }
+
+    // What a run shows in this window and its monitor, table and timer-start dialog.
+    void openMonitor(int mode) override;
+    void dispTemp(float value, double time) override;
+    void setMonitorLabel(int index, const QString &text) override;
+    void closeMonitor() override;
+    void channelPrepared(int ch) override;
+    void sampleStored(int ch, double time, float value) override;
+    void runEnded(int ch) override;
+    void settingsReceived() override;
+    bool acceptUnit(int unit) override;
+    void showWait(const QString &title, const QString &message, const QString &button) override;
+    void setWaitClock(const QString &text) override;
+    void notice(const QString &text) override;
     // Offers the journals of runs that never ended (a crash, a killed session) back into
     // their channels; the ones not taken go to the recovery folder.
     void recoverJournals();
@@ -111,19 +118,9 @@ public:
     qint16 curCH = 0;
     // The unit the channel list works in; -1 until a load or a run first sets it.
     qint16 listUnit = -1;
-    bool measuring = false;
-    bool monitoring = false;
     bool selectingCH = false;
     bool excelAvailable = false;
     bool excelLogging = false;
-
-    // Times of the running measurement, as day counts.
-    double nowTime = 0.0;
-    double lastTime = 0.0;
-    double nextTime = 0.0;
-    double startTime = 0.0;
-    bool tickArmed = false;
-    qint16 sampleCount = 0;
 
     QMenu *MenuTop[7] = {};
     QAction *MenuFileItem[9] = {};
@@ -156,12 +153,6 @@ private:
     void buildControls();
     // The grid's row following and its in-place editor.
     void buildGrid();
-    enum StartWait { StartReached, StartSkipped, StartStopped };
-    // A timer-start wait: the first one with the instrument off, the second one just before
-    // the start.
-    StartWait waitForStart(double until, bool instrumentOff);
-    void waitNextSecond();
-    void endMeasurement();
     void closeMonitorWindow();
     void showHelp(int command);
 
@@ -170,11 +161,7 @@ private:
     QPointer<FormMon> m_mon;
     FormMeasStart *m_measStart = nullptr;
     FormGraph *m_graphForm = nullptr;
-    GraphView m_noGraph;
-    SheetLog m_noSheet;
-    GraphView *m_graph = &m_noGraph;
-    SheetLog *m_sheet = &m_noSheet;
-    RunJournal m_journal;
+    std::unique_ptr<RunEngine> m_engine;
 
     ListGrid *m_grid = nullptr;
 };

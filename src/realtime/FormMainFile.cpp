@@ -264,7 +264,7 @@ void FormMain::refreshChannel(int ch)
 {
     if (tables[ch] && tables[ch]->isVisible())
         tables[ch]->dispMeasData();
-    m_graph->initGraphCh(ch);
+    m_engine->graphView().initGraphCh(ch);
     dispCHRow(ch);
 }
 
@@ -284,7 +284,7 @@ void FormMain::showTable(int ch)
 
 void FormMain::recoverJournals()
 {
-    const QStringList journals = RunJournal::pending(m_journal.folder());
+    const QStringList journals = RunJournal::pending(journal().folder());
     if (journals.isEmpty())
         return;
     std::vector<std::unique_ptr<ClassData>> runs;

@@ -20,7 +20,7 @@ void FormMain::buildGrid()
         field = text;
     };
     m_grid->rowChanged = [this](int row) {
-        if (!measuring && !selectingCH) {
+        if (!engine().measuring && !selectingCH) {
             curCH = static_cast<qint16>(row - 1);
             setGridHeader();
             updateFileMenu();

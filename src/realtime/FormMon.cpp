@@ -117,8 +117,7 @@ void FormMon::setNotice(const QString &text)
 
 void FormMon::Command1_Click()
 {
-    m_main->stopMoniter();
-    m_main->measuring = false;
+    m_main->engine().stop();
     Settings.TopM = qMax(0, pos().y()) * twipsPerPixelY;
     Settings.LeftM = qMax(0, pos().x()) * twipsPerPixelX;
     hide();

@@ -1,15 +1,9 @@
 #include "AppState.h"
 #include "ClassData.h"
-#include "ClassInstrument.h"
-#include "ClassLink.h"
-#include "FakePump.h"
-#include "LinkHost.h"
+#include "InstrumentRig.h"
 #include "MemBlocks.h"
 #include "MemoryDownload.h"
-#include "ScriptedPrompter.h"
 #include "Settings.h"
-#include "SimPort.h"
-#include "Simulator.h"
 #include "Strings.h"
 
 #include <QFile>
@@ -18,19 +12,6 @@
 
 namespace
 {
-// A command line's host: no dialog to show.
-class NoWindows : public LinkHost
-{
-public:
-    int shownProgressDialog() const override { return NoDialog; }
-    void hideProgressDialogs() override {}
-    void showProgressDialog(int) override {}
-    void bringToFront() override {}
-    void showCommDialog() override { stopRequested = false; }
-    void hideCommDialog() override {}
-    void portSelected(int) override {}
-};
-
 enum Setup { Demo, Long, StoppedHalfWay, LaboratoryType };
 
 int samplesHeld()
@@ -58,13 +39,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_dir;
-    std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
-    NoWindows m_host;
-    std::unique_ptr<ClassLink> m_link;
-    std::unique_ptr<ClassInstrument> m_instrument;
+    std::unique_ptr<InstrumentRig> m_rig;
 };
 
 void TestMemoryDownloadCore::init()
@@ -72,22 +47,12 @@ void TestMemoryDownloadCore::init()
     // The real-time mode's file form must not leak into the memory data file.
     programMode = 0;
     MeasSetting = MeasSettingRecord();
-    m_pump = std::make_unique<FakePump>();
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::FType);
-    m_port = std::make_unique<SimPort>(*m_sim);
-    m_link = std::make_unique<ClassLink>(*m_port, m_host);
-    m_instrument = std::make_unique<ClassInstrument>(*m_link);
+    m_rig = std::make_unique<InstrumentRig>(Simulator::FType);
 }
 
 void TestMemoryDownloadCore::cleanup()
 {
-    m_instrument.reset();
-    m_link.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-    m_pump.reset();
+    m_rig.reset();
     for (auto &block : memBlocks)
         block.reset();
 }
@@ -106,32 +71,32 @@ void TestMemoryDownloadCore::downloadIsWrittenVerifiedThenCleared_data()
 void TestMemoryDownloadCore::downloadIsWrittenVerifiedThenCleared()
 {
     QFETCH(Setup, setup);
-    m_sim->fillDemoMemory();
+    m_rig->sim.fillDemoMemory();
     if (setup == Long || setup == StoppedHalfWay)
-        m_sim->fillMemory(1500);
+        m_rig->sim.fillMemory(1500);
     if (setup == LaboratoryType)
-        m_sim->setType(Simulator::LType);
+        m_rig->sim.setType(Simulator::LType);
     if (setup == StoppedHalfWay) {
-        m_sim->setTrafficLog([this](bool fromHost, const QString &line) {
+        m_rig->sim.setTrafficLog([this](bool fromHost, const QString &line) {
             if (fromHost && line == QLatin1String("MEM"))
-                m_pump->schedule(60000, [] { stopRequested = true; });
+                m_rig->pump.schedule(60000, [] { stopRequested = true; });
         });
     }
-    const int held = int(m_sim->memory().size());
+    const int held = int(m_rig->sim.memory().size());
 
     QList<qsizetype> counts;
     const MemoryDownload::Result result =
-        downloadMemory(*m_link, *m_instrument, [&counts](qsizetype n) { counts << n; });
-    QTEST(m_prompter->texts(), "texts");
-    QVERIFY(!m_sim->awake());
+        downloadMemory(m_rig->link, m_rig->instrument, [&counts](qsizetype n) { counts << n; });
+    QTEST(m_rig->prompter.texts(), "texts");
+    QVERIFY(!m_rig->sim.awake());
     QCOMPARE(int(result.records), samplesHeld());
     QCOMPARE(result.stopped, setup == StoppedHalfWay);
     QCOMPARE(result.failed, setup == LaboratoryType);
     if (setup == LaboratoryType) {
         QCOMPARE(samplesHeld(), 0);
         QVERIFY(result.keptFile.isEmpty());
-        QVERIFY(!clearMemory(*m_link, *m_instrument));
-        QCOMPARE(int(m_sim->memory().size()), held);
+        QVERIFY(!clearMemory(m_rig->link, m_rig->instrument));
+        QCOMPARE(int(m_rig->sim.memory().size()), held);
         return;
     }
     if (setup == StoppedHalfWay)
@@ -164,11 +129,12 @@ void TestMemoryDownloadCore::downloadIsWrittenVerifiedThenCleared()
     QVERIFY(!verifyMemoryFile(m_dir.filePath(QStringLiteral("missing.txt"))));
 
     // The rest of a stopped listing is still on the line; it goes before the next command.
-    m_pump->advance(200000);
-    m_sim->takeOutput();
-    QVERIFY2(clearMemory(*m_link, *m_instrument), qPrintable(m_prompter->texts().join(u'|')));
-    QVERIFY(m_sim->memory().isEmpty());
-    QVERIFY(!m_sim->awake());
+    m_rig->pump.advance(200000);
+    m_rig->sim.takeOutput();
+    QVERIFY2(clearMemory(m_rig->link, m_rig->instrument),
+             qPrintable(m_rig->prompter.texts().join(u'|')));
+    QVERIFY(m_rig->sim.memory().isEmpty());
+    QVERIFY(!m_rig->sim.awake());
     QCOMPARE(programMode, qint16(0));
 }
 

@@ -179,7 +179,7 @@ void TestSheetWriter::runTimes(FormMain &main, int samples)
     m_pump->setStep(50);
     m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
     main.Command1[1]->click();
-    QVERIFY(!main.measuring);
+    QVERIFY(!main.engine().measuring);
 }
 
 void TestSheetWriter::runWorkbookHoldsHeaderThenSampleTexts_data()
@@ -263,7 +263,7 @@ void TestSheetWriter::loggedRunWritesOneRowPerSample()
     bool noticeShown = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (!main->measuring || !channelData[0] || channelData[0]->DataNo < 1)
+        if (!main->engine().measuring || !channelData[0] || channelData[0]->DataNo < 1)
             return;
         watch.stop();
         notice = main->statusBar()->currentMessage();

@@ -144,7 +144,7 @@ private Q_SLOTS:
         QFETCH(QString, running);
         QFETCH(int, rowAfter);
         m_main->selectRow(row);
-        m_main->measuring = running == "measuring";
+        m_main->engine().measuring = running == "measuring";
         m_main->selectingCH = running == "selectingCH";
         QTest::keyClick(m_grid, Qt::Key(key));
         QCOMPARE(m_main->markedRow(), rowAfter);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         if (rowAfter != row)
             QCOMPARE(mark(row), m_main->palette().color(QPalette::Button));
         QCOMPARE(m_main->curCH, qint16((running.isEmpty() ? rowAfter : row) - 1));
-        m_main->measuring = m_main->selectingCH = false;
+        m_main->engine().measuring = m_main->selectingCH = false;
     }
 
     void clickedRowIsMarkedAndStaysVisible()

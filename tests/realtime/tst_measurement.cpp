@@ -112,9 +112,6 @@ private Q_SLOTS:
     void stopDuringTimerWaitKeepsTheOldData();
     void stopAfterSamplesKeepsThem();
     void runWithoutSampleLeavesChannelEmpty();
-    void statusRepliesStoreCodes_data();
-    void statusRepliesStoreCodes();
-    void fullDataSetIsReportedOnce();
     void refusedInstrumentStartsNothing_data();
     void refusedInstrumentStartsNothing();
     void changedSettingsAreSentFirst();
@@ -207,7 +204,7 @@ void TestMeasurement::runMeasurement(int ch, const RunPlan &plan)
     scriptDialogs(ch, plan);
     m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
     m_main->Command1[1]->click();
-    QVERIFY(!m_main->measuring);
+    QVERIFY(!m_main->engine().measuring);
     QVERIFY(!m_port->isOpen());
     QVERIFY(m_main->Command1[1]->isEnabled());
 }
@@ -398,42 +395,6 @@ void TestMeasurement::runWithoutSampleLeavesChannelEmpty()
     QVERIFY(!m_prompter->texts().contains(QStringLiteral("Measurement error")));
 }
 
-void TestMeasurement::statusRepliesStoreCodes_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<float>("code");
-    QTest::newRow("Err") << int(Simulator::ErrReading) << 999997.0f;
-    QTest::newRow("Error") << int(Simulator::ErrorReading) << 999997.0f;
-    QTest::newRow("Lo.Batt!") << int(Simulator::LowBattery) << 999998.0f;
-}
-
-void TestMeasurement::statusRepliesStoreCodes()
-{
-    QFETCH(int, fault);
-    QFETCH(float, code);
-    m_sim->setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
-    runMeasurement(0, logging("3", 1));
-    const ClassData &data = *channelData[0];
-    QCOMPARE(data.DataNo, qint16(3));
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(data.getDataY(i), code);
-}
-
-void TestMeasurement::fullDataSetIsReportedOnce()
-{
-    // The measurement time dialog has set the limit by the time the connection is confirmed.
-    m_prompter->onNextMessage([] { MaxDataNo = 5; });
-    scriptDialogs(0, logging("20", 1));
-    m_prompter->answer(Prompter::AnswerOk);
-    m_main->Command1[1]->click();
-    MaxDataNo = 32000;
-
-    QCOMPARE(channelData[0]->DataNo, qint16(5));
-    QCOMPARE(m_prompter->texts().mid(1),
-             QStringList{QStringLiteral("No more data can be stored.")});
-    QVERIFY(!m_main->measuring);
-}
-
 void TestMeasurement::refusedInstrumentStartsNothing_data()
 {
     QTest::addColumn<bool>("fieldType");
@@ -496,7 +457,7 @@ void TestMeasurement::monitorShowsReadingsAndStoresNothing()
                                                              "Connection OK?")});
     for (const auto &data : channelData)
         QVERIFY(!data);
-    QVERIFY(!m_main->monitoring);
+    QVERIFY(!m_main->engine().monitoring);
     QVERIFY(!m_port->isOpen());
     QVERIFY(m_main->Command1[0]->isEnabled());
 }

@@ -79,7 +79,7 @@ void TestUnplug::runGoesOnAfterRetryWithTheAdapterBack()
             }
         }
         const ClassData *data = channelData[ch].get();
-        if (unpluggedAt >= 0 || !main->measuring || !data || data->DataNo < 3)
+        if (unpluggedAt >= 0 || !main->engine().measuring || !data || data->DataNo < 3)
             return;
         for (int i = 0; i < data->DataNo; ++i) {
             timesBefore << data->getDataDate0(i);
@@ -108,7 +108,7 @@ void TestUnplug::runGoesOnAfterRetryWithTheAdapterBack()
     QCOMPARE(prompter.texts().count(noReply), 1);
     QCOMPARE(prompter.lastText(), noReply);
     QCOMPARE(prompter.unexpected(), 0);
-    QVERIFY(!main->measuring);
+    QVERIFY(!main->engine().measuring);
     QVERIFY(!sim.awake());
 
     const ClassData *data = channelData[ch].get();

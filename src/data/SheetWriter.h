@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RunViews.h"
+#include "SheetLog.h"
 
 #include <QFile>
 #include <QList>
@@ -28,7 +28,7 @@ public:
     ~SheetWriter() override;
 
     bool available() override;
-    void openExcelLog(const ClassData &data) override;
+    void openExcelLog(const ClassData &data, const QString &path = QString()) override;
     void writeExcelRow(double time, float value) override;
     void release() override;
 

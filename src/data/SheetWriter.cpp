@@ -183,13 +183,15 @@ bool SheetWriter::available()
     return canCreateFolder(m_folder);
 }
 
-void SheetWriter::openExcelLog(const ClassData &data)
+void SheetWriter::openExcelLog(const ClassData &data, const QString &path)
 {
     release();
-    if (!QDir().mkpath(m_folder))
+    const QString folder = path.isEmpty() ? m_folder : QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
         return;
-    m_workbook =
-        workbookPath(m_folder, QStringLiteral("CH%1").arg(data.ChNo + 1), data.StartDateTime);
+    m_workbook = path.isEmpty() ? workbookPath(m_folder, QStringLiteral("CH%1").arg(data.ChNo + 1),
+                                               data.StartDateTime)
+                                : path;
     m_resolution = data.Resolution;
     m_side.setFileName(m_workbook + sideSuffix);
     if (!m_side.open(QIODevice::WriteOnly | QIODevice::Truncate))
