@@ -7,8 +7,12 @@ int runClock(const CliCommand &command, const QStringList &arguments);
 int runRecover(const CliCommand &command, const QStringList &arguments);
 int runReport(const CliCommand &command, const QStringList &arguments);
 int runDownload(const CliCommand &command, const QStringList &arguments);
+int runLog(const CliCommand &command, const QStringList &arguments);
+int runMonitor(const CliCommand &command, const QStringList &arguments);
 
 const CliCommand cliCommands[] = {
+    {"log", 7425, false, runLog},
+    {"monitor", 7426, false, runMonitor},
     {"download", 7424, false, runDownload},
     {"settings", 7420, false, runSettings},
     {"clock", 7421, false, runClock},

@@ -13,6 +13,7 @@ namespace
 {
 int signalPipe[2] = {-1, -1};
 volatile std::sig_atomic_t received = 0;
+std::function<void()> stopHandler;
 
 // Only async-signal-safe calls here; the event loop does the rest.
 void onStopSignal(int signal)
@@ -40,7 +41,10 @@ void installStopSignals()
         char c = 0;
         while (::read(signalPipe[0], &c, 1) == 1) {
         }
-        stopRequested = true;
+        if (stopHandler)
+            stopHandler();
+        else
+            stopRequested = true;
     });
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
@@ -54,4 +58,9 @@ void installStopSignals()
 bool stopSignalReceived()
 {
     return received != 0;
+}
+
+void setStopHandler(std::function<void()> handler)
+{
+    stopHandler = std::move(handler);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // SIGINT and SIGTERM ask the running command to stop as the Stop button does: the event
 // loop sets stopRequested, and the waiting loop that sees it ends. A second signal ends the
 // process at once. Needs a QCoreApplication.
@@ -7,3 +9,8 @@ void installStopSignals();
 
 // True once a stop signal has arrived.
 bool stopSignalReceived();
+
+// What a stop signal does instead of raising stopRequested, for a command whose own Stop is
+// gentler (a logged run ends at its next second and keeps every sample). Empty restores the
+// default.
+void setStopHandler(std::function<void()> handler);

@@ -490,6 +490,8 @@ const StringEntry stringTable[] = {
     {17422, "Writes the journals of runs that never ended as channel data files and lists them."},
     {17423, "Writes the graph print-out of channel data files as a PDF."},
     {17424, "Downloads the memory listing of a field-type instrument into a memory data file."},
+    {17425, "Logs the readings of a laboratory-type instrument into a channel data file."},
+    {17426, "Prints one reading a second until stopped; nothing is stored."},
     {17430, "Sends the resolution: 0.1 or 1 degree."},
     {17431, "Sends the emissivity, 0.10 to 1.00."},
     {17432, "Sends the analog output scale in whole degrees of the settings file's unit, e.g. "
@@ -516,6 +518,7 @@ const StringEntry stringTable[] = {
     {17466, "Give the PDF file to write with -o."},
     {17467, "Expected an elapsed time (seconds, 90s, 10m, 2h, 1d or hh:mm:ss), not \"%1\"."},
     {17468, "Cannot read %1."},
+    {17469, "The start time %1 has passed."},
     {17470, "The memory data file to write (the listing is also kept in the downloads folder)."},
     {17471, "Clears the instrument's memory once the file is written and reads back whole."},
     {17472, "-o expects a file name, not \"%1\"."},
@@ -527,6 +530,29 @@ const StringEntry stringTable[] = {
     {17478, "%1 does not read back as downloaded: the instrument's memory was not cleared."},
     {17479, "The instrument's memory is cleared."},
     {17480, "Cannot write into the folder %1."},
+    {17481, "--interval expects seconds (10, 10s) or minutes (2m, 0.5m), not \"%1\"."},
+    {17482, "--for expects a logging time such as 90s, 30m, 8h or 2d, not \"%1\"."},
+    {17483, "Expected a date and time (2026-12-08 06:00) or a time of day (06:00), not \"%1\"."},
+    {17484, "%1 samples saved in %2"},
+    {17485, "Cannot save the run where asked; it is saved in %1"},
+    {17486, "Cannot save the run."},
+    {17487, "Interval between samples: 1 to 3600 seconds (10, 10s) or 0.1 to 60 minutes (2m); "
+            "default 1s."},
+    {17488, "Logging time as a number of samples."},
+    {17489, "Logging time as a span: 90s, 30m, 8h or 2d. Without --count, --for or --stop-at "
+            "the run is continuous."},
+    {17490, "Timer start: a date and time (2026-12-08 06:00), or a time of day (06:00) for its "
+            "next occurrence; the instrument sleeps while it waits."},
+    {17491, "Timer stop, written as for --start-at."},
+    {17492, "The channel data file written when the run ends (default: \"CHn yyyy-mm-dd "
+            "hh-mm-ss.csv\" in this folder)."},
+    {17493, "Also writes every sample into this workbook as it arrives."},
+    {17494, "The channel the run is journalled under, 1 to 8 (default 1)."},
+    {17495, "Title of the data set."},
+    {17496, "Measuring person of the data set."},
+    {17497, "Give one logging time: --count, --for or --stop-at."},
+    {17498, "--count expects a whole number of samples, not \"%1\"."},
+    {17499, "--channel expects 1 to 8, not \"%1\"."},
 
 };
 

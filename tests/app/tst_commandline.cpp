@@ -1,4 +1,6 @@
 #include "ClassData.h"
+#include "DateTime.h"
+#include "Format.h"
 #include "PtyServer.h"
 #include "RunJournal.h"
 #include "Simulator.h"
@@ -50,6 +52,8 @@ private Q_SLOTS:
     void recoverKeepsJournalsAsChannelFiles();
     void reportPrintsChannelFilesWithoutDisplay();
     void downloadKeepsEveryRecordAndClearsOnlyAfterReadBack();
+    void logWritesEverySampleItPrinted_data();
+    void logWritesEverySampleItPrinted();
 
 private:
     // Serves a simulated instrument of `type` at m_link.
@@ -434,6 +438,56 @@ void TestCommandLine::downloadKeepsEveryRecordAndClearsOnlyAfterReadBack()
             samples += line.count(u',') >= 2 && line.at(0).isDigit() && line.at(2) == u'/';
         QCOMPARE(samples, 300);
     }
+}
+
+void TestCommandLine::logWritesEverySampleItPrinted_data()
+{
+    QTest::addColumn<bool>("interrupted");
+    QTest::newRow("ten samples") << false;
+    QTest::newRow("Ctrl+C in the middle") << true;
+}
+
+// A logged run prints each sample as it is stored and saves them all as File > Save does:
+// after its count, and after Ctrl+C, which ends it as the Stop button does.
+void TestCommandLine::logWritesEverySampleItPrinted()
+{
+    QFETCH(bool, interrupted);
+    plugIn(Simulator::LType);
+    const QString file = m_dir->filePath(QStringLiteral("run.csv"));
+    QStringList args = instrumentArgs(QStringLiteral("log")) +
+                       QStringList{QStringLiteral("-o"), file, QStringLiteral("--title"),
+                                   QStringLiteral("Kiln, east"), QStringLiteral("--channel"),
+                                   QStringLiteral("3")};
+    if (!interrupted)
+        args << QStringLiteral("--count") << QStringLiteral("10");
+    bool signalled = false;
+    const Run result = run(args, [&](QProcess &process) {
+        if (interrupted && !signalled && process.peek(4096).count('\n') >= 4) {
+            signalled = true;
+            ::kill(pid_t(process.processId()), SIGINT);
+        }
+    });
+    QCOMPARE(result.exitCode, interrupted ? 130 : 0);
+    const QStringList printed = lines(result.out);
+    QVERIFY2(printed.size() >= (interrupted ? 4 : 10), qPrintable(result.err));
+    if (!interrupted)
+        QCOMPARE(printed.size(), 10);
+
+    ClassData data;
+    QVERIFY(data.loadFileData(file));
+    QCOMPARE(data.Title, QStringLiteral("Kiln, east"));
+    QCOMPARE(int(data.DataNo), printed.size());
+    for (int i = 0; i < printed.size(); ++i) {
+        const QDateTime time = QDateTime::fromString(printed[i].section(u',', 0, 0),
+                                                     QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        QCOMPARE(data.getDataDateTime(i), dateTimeText(toDayCount(time)));
+        QCOMPARE(valueText(data.getDataY(i), data.Resolution), printed[i].section(u',', 1));
+    }
+    QVERIFY(!m_sim->awake());
+    // The run is over and saved: nothing is left to recover.
+    QVERIFY(QDir(m_dir->filePath(QStringLiteral("data/OrvanUtility/journal")))
+                .entryList(QDir::Files)
+                .isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -47,8 +47,17 @@ public:
             engine->stop();
     }
     void notice(const QString &text) override { notices << text; }
+    // Once a second while a timer start waits: whether the instrument is awake then.
+    void setWaitClock(const QString &text) override
+    {
+        Q_UNUSED(text)
+        if (sim)
+            awakeWhileWaiting << sim->awake();
+    }
 
     QList<QPair<double, float>> readings;
+    const Simulator *sim = nullptr;
+    QList<bool> awakeWhileWaiting;
     QList<QPair<double, float>> samples;
     QSet<int> channels;
     QStringList notices;
@@ -147,7 +156,13 @@ void TestRunEngine::loggedRunEndsOnTimeWithEverySampleShown()
     settings.title = QStringLiteral("Kiln, east");
     settings.person = QStringLiteral("Ann");
     m_rig->prompter.answer(Prompter::AnswerOk); // "Connection OK?"
+    m_view.sim = &m_rig->sim;
     QVERIFY(m_engine->startRealTime(settings));
+    // A timer start sleeps the instrument until shortly before its start.
+    if (settings.timerStart) {
+        QVERIFY(m_view.awakeWhileWaiting.size() >= 20);
+        QVERIFY(!m_view.awakeWhileWaiting.contains(true));
+    }
 
     QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1702) + u'\r' + loadString(1701)});
     QVERIFY(!m_engine->measuring);
