@@ -19,10 +19,7 @@ class Driver : public PollingDriver
             if (!window->isVisible())
                 continue;
             if (isA(window, "FormStart")) {
-                for (auto *button : window->findChildren<QPushButton *>()) {
-                    if (button->text().startsWith(QLatin1String("Real Time Measurement")))
-                        click(button);
-                }
+                chooseMode(window, "Real Time Measurement");
             } else if (isA(window, "FormMain") && !m_done) {
                 m_done = true;
                 if (qgetenv("ORVAN_DRIVER") == "move") {
@@ -41,11 +38,6 @@ class Driver : public PollingDriver
     bool m_done = false;
 };
 
-void startDriver()
-{
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { new Driver; }, Qt::QueuedConnection);
-}
 } // namespace
 
-Q_COREAPP_STARTUP_FUNCTION(startDriver)
+ORVAN_POLLING_DRIVER(Driver)

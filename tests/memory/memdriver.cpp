@@ -49,12 +49,6 @@ private:
     bool m_asked = false;
 };
 
-void startDriver()
-{
-    // Posted: the application object is still being built when this runs.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { new Driver; }, Qt::QueuedConnection);
-}
 } // namespace
 
-Q_COREAPP_STARTUP_FUNCTION(startDriver)
+ORVAN_POLLING_DRIVER(Driver)

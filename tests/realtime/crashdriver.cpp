@@ -43,10 +43,7 @@ private:
             if (!window->isVisible())
                 continue;
             if (isA(window, "FormStart")) {
-                for (auto *button : window->findChildren<QPushButton *>()) {
-                    if (button->text().startsWith(QLatin1String("Real Time Measurement")))
-                        click(button);
-                }
+                chooseMode(window, "Real Time Measurement");
             } else if (isA(window, "FormMain") && !m_started) {
                 m_started = true;
                 if (m_recover) {
@@ -141,12 +138,6 @@ private:
     QMap<int, QString> m_rows;
 };
 
-void startDriver()
-{
-    // Posted: the application object is still being built when this runs.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { new Driver; }, Qt::QueuedConnection);
-}
 } // namespace
 
-Q_COREAPP_STARTUP_FUNCTION(startDriver)
+ORVAN_POLLING_DRIVER(Driver)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QWidget>
 #include <QTimer>
 
 // The base of a module preloaded (LD_PRELOAD) into a real orvan-utility process to use it as
@@ -30,4 +32,23 @@ protected:
         if (button)
             QTimer::singleShot(0, button, &QAbstractButton::click);
     }
+
+    // Chooses a mode in the start-up menu by the start of its button's text.
+    static void chooseMode(QWidget *startMenu, const char *mode)
+    {
+        for (auto *button : startMenu->findChildren<QAbstractButton *>()) {
+            if (button->text().startsWith(QLatin1String(mode)))
+                click(button);
+        }
+    }
 };
+
+// Starts a driver once the application runs; the application object is still being built
+// when a startup function is called, hence the posting.
+#define ORVAN_POLLING_DRIVER(Driver)                                                              \
+    static void startPollingDriver()                                                              \
+    {                                                                                             \
+        QMetaObject::invokeMethod(                                                                \
+            QCoreApplication::instance(), [] { new Driver; }, Qt::QueuedConnection);              \
+    }                                                                                             \
+    Q_COREAPP_STARTUP_FUNCTION(startPollingDriver)
