@@ -11,7 +11,8 @@
 class PollingDriver : public QObject
 {
 public:
-    PollingDriver()
+    // Owned by the application, so that a process that ends by itself frees it.
+    PollingDriver() : QObject(QCoreApplication::instance())
     {
         auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this] { poll(); });
