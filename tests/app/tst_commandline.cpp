@@ -187,6 +187,21 @@ void TestCommandLine::badOptionsNeverReachTheInstrument_data()
     row("clock day", "clock", {QStringLiteral("--set"), QStringLiteral("2027-02-29 10:00")},
         "Date/Time value is wrong.");
     row("clock text", "clock", {QStringLiteral("--set"), QStringLiteral("tomorrow")}, "tomorrow");
+    // A logged run's times, checked by the measurement time dialog's rules.
+    row("log interval", "log", {QStringLiteral("--interval"), QStringLiteral("3601")},
+        "1 ~ 3600");
+    row("log count beyond a channel", "log", {QStringLiteral("--count"), QStringLiteral("32001")},
+        "0 ~ 32000");
+    row("log span beyond a channel", "log",
+        {QStringLiteral("--interval"), QStringLiteral("1m"), QStringLiteral("--for"),
+         QStringLiteral("23d")},
+        "0 ~ 22.22");
+    row("log two logging times", "log",
+        {QStringLiteral("--count"), QStringLiteral("5"), QStringLiteral("--for"),
+         QStringLiteral("1h")},
+        "--count, --for or --stop-at");
+    row("log start passed", "log", {QStringLiteral("--start-at"), QStringLiteral("2020-01-01 06:00")},
+        "has passed");
 }
 
 void TestCommandLine::badOptionsNeverReachTheInstrument()
