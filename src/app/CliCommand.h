@@ -73,6 +73,16 @@ void cliErr(const QString &line);
 void cliReport(const QString &text);
 // "--option expects ..., not VALUE": a usage error with string `id` and the value.
 [[noreturn]] void cliBadValue(int id, const QString &value);
+// "90", "2.5m", ".5h": a number and one of `units` (or none: empty unit). Anything else is a
+// usage error with string `id` and the text.
+struct CliAmount {
+    double value = 0.0;
+    QChar unit;
+};
+CliAmount cliAmount(const QString &text, const char *units, int id);
+// An output file a command may write: a file name in a folder it can write; otherwise a usage
+// error, found before the instrument is touched.
+void cliCheckOutputFile(const QString &path);
 // A span of time in seconds: "90", "90s", "2m", "0.5m", "8h", "2d" or "hh:mm[:ss]". Anything
 // else, or a negative span, is a usage error with string `id` and the text.
 double cliDuration(const QString &text, int id);

@@ -22,11 +22,8 @@ int runDownload(const CliCommand &command, const QStringList &arguments)
     const QCommandLineOption clearOption = options.add({QStringLiteral("clear-after")}, 7471);
     options.parse(arguments);
     const QString output = options.value(outputOption);
-    if (options.isSet(outputOption) && (output.isEmpty() || QFileInfo(output).isDir()))
-        cliBadValue(7472, output);
-    // Found out now, not after a listing of an hour.
-    if (options.isSet(outputOption) && !QFileInfo(QFileInfo(output).absolutePath()).isWritable())
-        throw CliError{ExitUsage, loadString(7480).arg(QFileInfo(output).absolutePath())};
+    if (options.isSet(outputOption))
+        cliCheckOutputFile(output);
     instrument.prepare(options);
 
     // A progress line only where someone watches it; a job's log keeps the outcome alone.

@@ -57,13 +57,9 @@ public:
 // field's rule.
 void parseInterval(const QString &text, RunSettings &run)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([sm]?)\\s*$"));
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch())
-        cliBadValue(7481, text);
-    run.intervalUnit = match.captured(2) == u"m" ? intervalMinutes : intervalSeconds;
-    run.intervalCount = match.captured(1).toDouble();
+    const CliAmount amount = cliAmount(text, "sm", 7481);
+    run.intervalUnit = amount.unit == u'm' ? intervalMinutes : intervalSeconds;
+    run.intervalCount = amount.value;
     if (normalInterval(run.intervalCount, run.intervalUnit) != run.intervalCount)
         throw CliError{ExitUsage, intervalRangeMessage(run.intervalUnit)};
 }
@@ -71,15 +67,12 @@ void parseInterval(const QString &text, RunSettings &run)
 // --for: "90", "90s", "30m", "8h", "2d", in the logging time unit it names.
 void parseLoggingTime(const QString &text, RunSettings &run)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([smhd]?)\\s*$"));
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch())
-        cliBadValue(7482, text);
-    const QString unit = match.captured(2);
-    run.logUnit = unit == u"m" ? logMinutes : unit == u"h" ? logHours : unit == u"d" ? logDays
-                                                                                     : logSeconds;
-    run.logCount = match.captured(1).toDouble();
+    const CliAmount amount = cliAmount(text, "smhd", 7482);
+    run.logUnit = amount.unit == u'm'   ? logMinutes
+                  : amount.unit == u'h' ? logHours
+                  : amount.unit == u'd' ? logDays
+                                        : logSeconds;
+    run.logCount = amount.value;
 }
 
 void checkLoggingTime(const RunSettings &run)
@@ -221,12 +214,9 @@ int runLog(const CliCommand &command, const QStringList &arguments)
     }
 
     QString output = options.value(outputOption);
-    if (options.isSet(outputOption) && (output.isEmpty() || QFileInfo(output).isDir()))
-        cliBadValue(7472, output);
     for (const QCommandLineOption &file : {outputOption, xlsxOption}) {
-        const QString folder = QFileInfo(options.value(file)).absolutePath();
-        if (options.isSet(file) && !QFileInfo(folder).isWritable())
-            throw CliError{ExitUsage, loadString(7480).arg(folder)};
+        if (options.isSet(file))
+            cliCheckOutputFile(options.value(file));
     }
     if (options.isSet(xlsxOption)) {
         run.workbook = true;

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -148,24 +149,41 @@ void cliBadValue(int id, const QString &value)
     throw CliError{ExitUsage, loadString(id).arg(value)};
 }
 
+CliAmount cliAmount(const QString &text, const char *units, int id)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([a-z]?)\\s*$"));
+    const QRegularExpressionMatch match = form.match(text);
+    const QString unit = match.captured(2);
+    if (!match.hasMatch() || (!unit.isEmpty() && !QByteArray(units).contains(unit.at(0).toLatin1())))
+        cliBadValue(id, text);
+    return {match.captured(1).toDouble(), unit.isEmpty() ? QChar() : unit.at(0)};
+}
+
+void cliCheckOutputFile(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        cliBadValue(7472, path);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isWritable())
+        throw CliError{ExitUsage, loadString(7480).arg(folder)};
+}
+
 double cliDuration(const QString &text, int id)
 {
-    static const QRegularExpression withUnit(
-        QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([smhd]?)\\s*$"));
     static const QRegularExpression clock(
         QStringLiteral("^\\s*(\\d+):([0-5]\\d)(?::([0-5]\\d))?\\s*$"));
-    QRegularExpressionMatch match = withUnit.match(text);
-    if (match.hasMatch()) {
-        const QString unit = match.captured(2);
-        const double scale = unit == u"m" ? 60.0 : unit == u"h" ? 3600.0 : unit == u"d" ? 86400.0 : 1.0;
-        return match.captured(1).toDouble() * scale;
-    }
-    match = clock.match(text);
+    const QRegularExpressionMatch match = clock.match(text);
     if (match.hasMatch()) {
         return match.captured(1).toDouble() * 3600.0 + match.captured(2).toDouble() * 60.0 +
                match.captured(3).toDouble();
     }
-    cliBadValue(id, text);
+    const CliAmount amount = cliAmount(text, "smhd", id);
+    const double scale = amount.unit == u'm'   ? 60.0
+                         : amount.unit == u'h' ? 3600.0
+                         : amount.unit == u'd' ? 86400.0
+                                               : 1.0;
+    return amount.value * scale;
 }
 
 CliOptions::CliOptions(const CliCommand &command) : m_command(command)
