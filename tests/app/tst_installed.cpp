@@ -1,7 +1,3 @@
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The program as `cmake --install` lays it out under a prefix of its own: it runs from there

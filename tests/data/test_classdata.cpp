@@ -45,316 +45,304 @@ class TestClassData : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-
-    void liveAppendsKeepRunningStatistics_data();
-    void liveAppendsKeepRunningStatistics();
-    void setTimeDataRecomputesFromSamples();
-    void spanStatistics_data();
-    void spanStatistics();
-    void spanWithoutUsableSampleKeepsCallersIndices();
-    void comparatorJudgesEachSample_data();
-    void comparatorJudgesEachSample();
-    void emptySetHasNoStatisticsAndNothingOutside();
-    void appendBeyondCapacityReturns21000AndChangesNothing();
-    void elapsedSecondsAreExactAndBoundedTo32Bits();
-    void headerTexts();
-};
-
-void TestClassData::init()
-{
-    programMode = 0;
-    MaxDataNo = 32000;
-}
-
-void TestClassData::liveAppendsKeepRunningStatistics_data()
-{
-    QTest::addColumn<std::vector<float>>("values");
-    QTest::addColumn<float>("maximum");
-    QTest::addColumn<int>("maxIndex");
-    QTest::addColumn<float>("minimum");
-    QTest::addColumn<int>("minIndex");
-    QTest::addColumn<float>("average");
-
-    QTest::newRow("ties keep the earlier sample")
-        << std::vector<float>{20.0f, 25.0f, 25.0f, 10.0f, 10.0f} << 25.0f << 1 << 10.0f << 3
-        << 18.0f;
-    QTest::newRow("over range is the maximum but not averaged")
-        << std::vector<float>{20.0f, overRangeCode, 30.0f} << overRangeCode << 1 << 20.0f << 0
-        << 25.0f;
-    QTest::newRow("error and low battery are skipped")
-        << std::vector<float>{errorCode, 20.0f, lowBatteryCode, 30.0f} << 30.0f << 3 << 20.0f << 1
-        << 25.0f;
-    // Without a usable reading the run shows during its course what it shows once finished.
-    QTest::newRow("only low battery") << std::vector<float>{lowBatteryCode, lowBatteryCode}
-                                      << errorCode << 0 << errorCode << 0 << overRangeCode;
-    QTest::newRow("only errors") << std::vector<float>{errorCode, errorCode, errorCode} << errorCode
-                                 << 0 << errorCode << 0 << overRangeCode;
-    QTest::newRow("only over range") << std::vector<float>{overRangeCode, overRangeCode}
-                                     << overRangeCode << 0 << overRangeCode << 0 << overRangeCode;
-    QTest::newRow("low battery around a reading")
-        << std::vector<float>{lowBatteryCode, 21.5f, lowBatteryCode} << 21.5f << 1 << 21.5f << 1
-        << 21.5f;
-}
-
-void TestClassData::liveAppendsKeepRunningStatistics()
-{
-    QFETCH(std::vector<float>, values);
-    ClassData data;
-    appendAll(data, values);
-
-    QCOMPARE(data.DataNo, qint16(values.size()));
-    QCOMPARE(data.LastNo, qint16(values.size() - 1));
-    QCOMPARE(data.StopDateTime, secondsAfterStart(values.size() - 1));
-    QTEST(data.MaxValue, "maximum");
-    QTEST(data.MinValue, "minimum");
-    QTEST(data.AveValue, "average");
-    QFETCH(int, maxIndex);
-    QFETCH(int, minIndex);
-    QCOMPARE(data.MaxDateTime, secondsAfterStart(maxIndex));
-    QCOMPARE(data.MinDateTime, secondsAfterStart(minIndex));
-
-    // The finished run recomputes the same figures from its samples.
-    const QString texts[] = {data.getMaxDateTime(), data.getMinDateTime(),
-                             valueText(data.AveValue, 0)};
-    data.setTimeData();
-    QTEST(data.MaxValue, "maximum");
-    QTEST(data.MinValue, "minimum");
-    QTEST(data.AveValue, "average");
-    QCOMPARE(data.getMaxDateTime(), texts[0]);
-    QCOMPARE(data.getMinDateTime(), texts[1]);
-    QCOMPARE(valueText(data.AveValue, 0), texts[2]);
-}
-
-void TestClassData::setTimeDataRecomputesFromSamples()
-{
-    ClassData data;
-    fillEveryTenSeconds(data, {5.0f, 9.0f, 1.0f, 9.0f, 1.0f});
-    QCOMPARE(data.LastNo, qint16(4));
-    QCOMPARE(data.StopNo, data.LastNo);
-    QCOMPARE(data.StartDateTime, startTime());
-    QCOMPARE(data.StopDateTime, secondsAfterStart(40));
-    // Ties keep the earlier sample.
-    QCOMPARE(data.MaxValue, 9.0f);
-    QCOMPARE(data.getMaxDateTime(), QStringLiteral("99/08/01 10:00:10"));
-    QCOMPARE(data.MinValue, 1.0f);
-    QCOMPARE(data.getMinDateTime(), QStringLiteral("99/08/01 10:00:20"));
-    QCOMPARE(data.AveValue, 5.0f);
-}
-
-void TestClassData::spanStatistics_data()
-{
-    QTest::addColumn<std::vector<float>>("values"); // ten seconds apart
-    QTest::addColumn<double>("spanStart");
-    QTest::addColumn<double>("spanEnd");
-    QTest::addColumn<int>("minIndex");
-    QTest::addColumn<float>("minimum");
-    QTest::addColumn<int>("maxIndex");
-    QTest::addColumn<float>("maximum");
-    QTest::addColumn<double>("sum");
-    QTest::addColumn<float>("peakToPeak");
-    QTest::addColumn<float>("average");
-
-    const std::vector<float> five{10.0f, 20.0f, 30.0f, 40.0f, 50.0f};
-    QTest::newRow("inner span") << five << 15.0 << 35.0 << 2 << 30.0f << 3 << 40.0f << 70.0 << 10.0f
-                                << 35.0f;
-    QTest::newRow("span between two samples takes both neighbours")
-        << five << 12.0 << 18.0 << 1 << 20.0f << 2 << 30.0f << 50.0 << 10.0f << 25.0f;
-    // No sample reaches 35 before one passes 15: start falls back to the last sample and the
-    // samples 1..4 are used.
-    QTest::newRow("reversed span")
-        << five << 35.0 << 15.0 << 1 << 20.0f << 4 << 50.0f << 140.0 << 30.0f << 35.0f;
-    QTest::newRow("span before the first sample uses all")
-        << five << -20.0 << -10.0 << 0 << 10.0f << 4 << 50.0f << 150.0 << 40.0f << 30.0f;
-    QTest::newRow("span after the last sample uses the last")
-        << five << 100.0 << 200.0 << 4 << 50.0f << 4 << 50.0f << 50.0 << 0.0f << 50.0f;
-    QTest::newRow("ties keep the earliest")
-        << std::vector<float>{7.0f, 3.0f, 9.0f, 3.0f, 9.0f} << 0.0 << 40.0 << 1 << 3.0f << 2 << 9.0f
-        << 31.0 << 6.0f << 6.2f;
-    QTest::newRow("over range makes peak-to-peak an error")
-        << std::vector<float>{20.0f, overRangeCode, 30.0f} << 0.0 << 20.0 << 0 << 20.0f << 1
-        << overRangeCode << 50.0 << errorCode << 25.0f;
-    QTest::newRow("peak-to-peak of 9999 stays")
-        << std::vector<float>{-50.0f, 9949.0f} << 0.0 << 10.0 << 0 << -50.0f << 1 << 9949.0f
-        << 9899.0 << 9999.0f << 4949.5f;
-}
-
-void TestClassData::spanStatistics()
-{
-    QFETCH(std::vector<float>, values);
-    QFETCH(double, spanStart);
-    QFETCH(double, spanEnd);
-    ClassData data;
-    fillEveryTenSeconds(data, values);
-
-    SpanStatistics stats;
-    data.calcStatisSub(0, spanStart, spanEnd, stats);
-    QTEST(int(stats.minIndex), "minIndex");
-    QTEST(stats.minimum, "minimum");
-    QTEST(int(stats.maxIndex), "maxIndex");
-    QTEST(stats.maximum, "maximum");
-    QTEST(stats.sum, "sum");
-    QTEST(stats.peakToPeak, "peakToPeak");
-    QTEST(stats.average, "average");
-}
-
-void TestClassData::spanWithoutUsableSampleKeepsCallersIndices()
-{
-    ClassData data;
-    fillEveryTenSeconds(data, {errorCode, lowBatteryCode, errorCode});
-    QCOMPARE(data.getMaxDateTime(), QStringLiteral("-"));
-    QCOMPARE(data.getMinDateTime(), QStringLiteral("-"));
-    QCOMPARE(valueText(data.AveValue, 0), QStringLiteral("+OVER"));
-    data.CompHigh = 100.0f;
-
-    SpanStatistics stats;
-    stats.minIndex = 7;
-    stats.maxIndex = 9;
-    data.calcStatisSub(0, 0.0, 20.0, stats);
-    QCOMPARE(stats.minIndex, qint16(7));
-    QCOMPARE(stats.maxIndex, qint16(9));
-    QCOMPARE(stats.minimum, errorCode);
-    QCOMPARE(stats.maximum, errorCode);
-    QCOMPARE(stats.peakToPeak, errorCode);
-    QCOMPARE(stats.average, overRangeCode);
-    // The span statistics rerun the comparator: error codes lie above any limit.
-    QCOMPARE(data.CompOut, qint16(3));
-}
-
-void TestClassData::comparatorJudgesEachSample_data()
-{
-    QTest::addColumn<float>("high");
-    QTest::addColumn<float>("low");
-    QTest::addColumn<float>("value");
-    QTest::addColumn<int>("judgement");
-
-    QTest::newRow("equal to the upper limit is within") << 50.0f << 10.0f << 50.0f << 0;
-    QTest::newRow("above") << 50.0f << 10.0f << 50.1f << 2;
-    QTest::newRow("below") << 50.0f << 10.0f << 9.9f << 1;
-    QTest::newRow("swapped limits, above") << 50.0f << 100.0f << 100.5f << 2;
-    QTest::newRow("over range counts as 501, above 500") << 500.0f << -50.0f << overRangeCode << 2;
-    QTest::newRow("over range counts as 501, equal") << 501.0f << -50.0f << overRangeCode << 0;
-    QTest::newRow("under range counts as -51, below -50")
-        << 500.0f << -50.0f << underRangeCode << 1;
-    QTest::newRow("low battery counts with its value") << 940.0f << -60.0f << lowBatteryCode << 2;
-    QTest::newRow("only upper set") << 50.0f << notSetValue << -500.0f << 0;
-    QTest::newRow("only lower set, below") << notSetValue << 10.0f << 5.0f << 1;
-}
-
-void TestClassData::comparatorJudgesEachSample()
-{
-    QFETCH(float, high);
-    QFETCH(float, low);
-    QFETCH(float, value);
-    QFETCH(int, judgement);
-    ClassData data;
-    appendAll(data, {50.0f, value, 50.0f});
-    data.CompHigh = high;
-    data.CompLow = low;
-    data.compjob();
-    QCOMPARE(int(data.getDataStatus(1)), judgement);
-    QCOMPARE(int(data.CompOut), judgement == 0 ? 0 : 1);
-    const char *texts[] = {"", "Lo", "Hi"};
-    QCOMPARE(data.getDataStatusStr(1), QString::fromLatin1(texts[judgement]));
-    // The stored limits are never exchanged.
-    QCOMPARE(data.CompHigh, high);
-    QCOMPARE(data.CompLow, low);
-}
-
-void TestClassData::emptySetHasNoStatisticsAndNothingOutside()
-{
-    ClassData data;
-    data.CompHigh = -10.0f;
-    data.CompOut = 5;
-    data.compjob();
-    QCOMPARE(data.CompOut, qint16(0));
-
-    data.MaxValue = 3.0f;
-    data.setTimeData();
-    QCOMPARE(data.DataNo, qint16(0));
-    QCOMPARE(data.StopNo, qint16(0));
-    QCOMPARE(data.LastNo, qint16(-1));
-    QCOMPARE(data.MaxValue, 0.0f);
-    QCOMPARE(data.MinValue, 0.0f);
-    QCOMPARE(data.AveValue, 0.0f);
-
-    // No phantom sample: the zeros the arrays hold are not data.
-    SpanStatistics stats;
-    data.calcStatisSub(0, 0.0, 100.0, stats);
-    QCOMPARE(stats.minimum, errorCode);
-    QCOMPARE(stats.maximum, errorCode);
-    QCOMPARE(stats.average, overRangeCode);
-}
-
-void TestClassData::appendBeyondCapacityReturns21000AndChangesNothing()
-{
-    ClassData data;
-    for (int i = 0; i < 32000; ++i)
-        QCOMPARE(data.setRealTimeData(secondsAfterStart(i), float(i % 50)), qint16(0));
-    QCOMPARE(data.DataNo, qint16(32000));
-    const double stop = data.StopDateTime;
-
-    QCOMPARE(data.setRealTimeData(secondsAfterStart(40000), 999.0f), qint16(21000));
-    QCOMPARE(data.DataNo, qint16(32000));
-    QCOMPARE(data.StopDateTime, stop);
-    QCOMPARE(data.MaxValue, 49.0f);
-    QCOMPARE(data.getDataY(32000), 0.0f);
-
-    // A smaller capacity set by the measurement time dialog.
-    MaxDataNo = 3;
-    ClassData small;
-    appendAll(small, {1.0f, 2.0f, 3.0f});
-    QCOMPARE(small.setRealTimeData(secondsAfterStart(3), 4.0f), qint16(21000));
-    QCOMPARE(small.DataNo, qint16(3));
-}
-
-void TestClassData::elapsedSecondsAreExactAndBoundedTo32Bits()
-{
-    ClassData data;
-    const double first = toDayCount(QDate(2026, 3, 1), QTime(23, 59, 57));
-    const int offsets[] = {0, 1, 3, 59, 3600, 86399, 86400 * 40 + 7};
-    for (int offset : offsets) {
-        const QDateTime t = fromDayCount(first).addSecs(offset);
-        QCOMPARE(data.setRealTimeData(toDayCount(t), 20.0f), qint16(0));
+    void init()
+    {
+        programMode = 0;
+        MaxDataNo = 32000;
     }
-    for (int i = 0; i < int(std::size(offsets)); ++i)
-        QCOMPARE(data.getDataX(i), offsets[i]);
 
-    // Fractions of a second round to the nearest second.
-    ClassData fractions;
-    QCOMPARE(fractions.setRealTimeData(first, 1.0f), qint16(0));
-    QCOMPARE(fractions.setRealTimeData(first + 9.6 / secondsPerDay, 1.0f), qint16(0));
-    QCOMPARE(fractions.setRealTimeData(first + 9.4 / secondsPerDay, 1.0f), qint16(0));
-    QCOMPARE(fractions.getDataX(1), 10);
-    QCOMPARE(fractions.getDataX(2), 9);
+    void liveAppendsKeepRunningStatistics_data()
+    {
+        QTest::addColumn<std::vector<float>>("values");
+        QTest::addColumn<float>("maximum");
+        QTest::addColumn<int>("maxIndex");
+        QTest::addColumn<float>("minimum");
+        QTest::addColumn<int>("minIndex");
+        QTest::addColumn<float>("average");
 
-    // Too far from sample 0 for 32-bit seconds (a memory record whose time could not be
-    // read carries the day count 1.0): refused, the set unchanged.
-    ClassData far;
-    QCOMPARE(far.setRealTimeData(1.0, 20.0f), qint16(0));
-    QCOMPARE(far.setRealTimeData(startTime(), 21.0f), ClassData::elapsedOverflow);
-    QCOMPARE(far.DataNo, qint16(1));
-    QCOMPARE(far.StopDateTime, 1.0);
-    QCOMPARE(far.MaxValue, 20.0f);
-}
+        QTest::newRow("ties keep the earlier sample")
+            << std::vector<float>{20.0f, 25.0f, 25.0f, 10.0f, 10.0f} << 25.0f << 1 << 10.0f << 3
+            << 18.0f;
+        QTest::newRow("over range is the maximum but not averaged")
+            << std::vector<float>{20.0f, overRangeCode, 30.0f} << overRangeCode << 1 << 20.0f << 0
+            << 25.0f;
+        QTest::newRow("error and low battery are skipped")
+            << std::vector<float>{errorCode, 20.0f, lowBatteryCode, 30.0f} << 30.0f << 3 << 20.0f
+            << 1 << 25.0f;
+        // Without a usable reading the run shows during its course what it shows once finished.
+        QTest::newRow("only low battery") << std::vector<float>{lowBatteryCode, lowBatteryCode}
+                                          << errorCode << 0 << errorCode << 0 << overRangeCode;
+        QTest::newRow("only errors") << std::vector<float>{errorCode, errorCode, errorCode}
+                                     << errorCode << 0 << errorCode << 0 << overRangeCode;
+        QTest::newRow("only over range")
+            << std::vector<float>{overRangeCode, overRangeCode} << overRangeCode << 0
+            << overRangeCode << 0 << overRangeCode;
+        QTest::newRow("low battery around a reading")
+            << std::vector<float>{lowBatteryCode, 21.5f, lowBatteryCode} << 21.5f << 1 << 21.5f << 1
+            << 21.5f;
+    }
 
-void TestClassData::headerTexts()
-{
-    ClassData data;
-    QVERIFY(!data.getCompOn()); // a new set has no limits
-    data.ChNo = 2;
-    data.FileName = QStringLiteral("/home/user/data/furnace.csv");
-    data.CompHigh = 50.0f;
-    data.Resolution = 1;
-    data.DataNo = 42;
-    QCOMPARE(data.getCHInfo(0), QStringLiteral(" 3"));
-    QCOMPARE(data.getCHInfo(2), QStringLiteral("furnace.csv"));
-    QCOMPARE(data.getCHInfo(5), QStringLiteral("         42"));
-    QCOMPARE(data.getCompHighStr(), QStringLiteral("50"));
-    QCOMPARE(data.getCompLowStr(), QStringLiteral("-"));
-    data.Emissivity = notSetValue;
-    QCOMPARE(data.getMeasEmiStr(), QStringLiteral("-"));
-}
+    void liveAppendsKeepRunningStatistics()
+    {
+        QFETCH(std::vector<float>, values);
+        ClassData data;
+        appendAll(data, values);
+
+        QCOMPARE(data.DataNo, qint16(values.size()));
+        QCOMPARE(data.LastNo, qint16(values.size() - 1));
+        QCOMPARE(data.StopDateTime, secondsAfterStart(values.size() - 1));
+        QTEST(data.MaxValue, "maximum");
+        QTEST(data.MinValue, "minimum");
+        QTEST(data.AveValue, "average");
+        QFETCH(int, maxIndex);
+        QFETCH(int, minIndex);
+        QCOMPARE(data.MaxDateTime, secondsAfterStart(maxIndex));
+        QCOMPARE(data.MinDateTime, secondsAfterStart(minIndex));
+
+        // The finished run recomputes the same figures from its samples.
+        const QString texts[] = {data.getMaxDateTime(), data.getMinDateTime(),
+                                 valueText(data.AveValue, 0)};
+        data.setTimeData();
+        QTEST(data.MaxValue, "maximum");
+        QTEST(data.MinValue, "minimum");
+        QTEST(data.AveValue, "average");
+        QCOMPARE(data.getMaxDateTime(), texts[0]);
+        QCOMPARE(data.getMinDateTime(), texts[1]);
+        QCOMPARE(valueText(data.AveValue, 0), texts[2]);
+    }
+
+    void setTimeDataRecomputesFromSamples()
+    {
+        ClassData data;
+        fillEveryTenSeconds(data, {5.0f, 9.0f, 1.0f, 9.0f, 1.0f});
+        QCOMPARE(data.LastNo, qint16(4));
+        QCOMPARE(data.StopNo, data.LastNo);
+        QCOMPARE(data.StartDateTime, startTime());
+        QCOMPARE(data.StopDateTime, secondsAfterStart(40));
+        // Ties keep the earlier sample.
+        QCOMPARE(data.MaxValue, 9.0f);
+        QCOMPARE(data.getMaxDateTime(), QStringLiteral("99/08/01 10:00:10"));
+        QCOMPARE(data.MinValue, 1.0f);
+        QCOMPARE(data.getMinDateTime(), QStringLiteral("99/08/01 10:00:20"));
+        QCOMPARE(data.AveValue, 5.0f);
+    }
+
+    void spanStatistics_data()
+    {
+        QTest::addColumn<std::vector<float>>("values"); // ten seconds apart
+        QTest::addColumn<double>("spanStart");
+        QTest::addColumn<double>("spanEnd");
+        QTest::addColumn<int>("minIndex");
+        QTest::addColumn<float>("minimum");
+        QTest::addColumn<int>("maxIndex");
+        QTest::addColumn<float>("maximum");
+        QTest::addColumn<double>("sum");
+        QTest::addColumn<float>("peakToPeak");
+        QTest::addColumn<float>("average");
+
+        const std::vector<float> five{10.0f, 20.0f, 30.0f, 40.0f, 50.0f};
+        QTest::newRow("inner span")
+            << five << 15.0 << 35.0 << 2 << 30.0f << 3 << 40.0f << 70.0 << 10.0f << 35.0f;
+        QTest::newRow("span between two samples takes both neighbours")
+            << five << 12.0 << 18.0 << 1 << 20.0f << 2 << 30.0f << 50.0 << 10.0f << 25.0f;
+        // No sample reaches 35 before one passes 15: start falls back to the last sample and the
+        // samples 1..4 are used.
+        QTest::newRow("reversed span")
+            << five << 35.0 << 15.0 << 1 << 20.0f << 4 << 50.0f << 140.0 << 30.0f << 35.0f;
+        QTest::newRow("span before the first sample uses all")
+            << five << -20.0 << -10.0 << 0 << 10.0f << 4 << 50.0f << 150.0 << 40.0f << 30.0f;
+        QTest::newRow("span after the last sample uses the last")
+            << five << 100.0 << 200.0 << 4 << 50.0f << 4 << 50.0f << 50.0 << 0.0f << 50.0f;
+        QTest::newRow("ties keep the earliest")
+            << std::vector<float>{7.0f, 3.0f, 9.0f, 3.0f, 9.0f} << 0.0 << 40.0 << 1 << 3.0f << 2
+            << 9.0f << 31.0 << 6.0f << 6.2f;
+        QTest::newRow("over range makes peak-to-peak an error")
+            << std::vector<float>{20.0f, overRangeCode, 30.0f} << 0.0 << 20.0 << 0 << 20.0f << 1
+            << overRangeCode << 50.0 << errorCode << 25.0f;
+        QTest::newRow("peak-to-peak of 9999 stays")
+            << std::vector<float>{-50.0f, 9949.0f} << 0.0 << 10.0 << 0 << -50.0f << 1 << 9949.0f
+            << 9899.0 << 9999.0f << 4949.5f;
+    }
+
+    void spanStatistics()
+    {
+        QFETCH(std::vector<float>, values);
+        QFETCH(double, spanStart);
+        QFETCH(double, spanEnd);
+        ClassData data;
+        fillEveryTenSeconds(data, values);
+
+        SpanStatistics stats;
+        data.calcStatisSub(0, spanStart, spanEnd, stats);
+        QTEST(int(stats.minIndex), "minIndex");
+        QTEST(stats.minimum, "minimum");
+        QTEST(int(stats.maxIndex), "maxIndex");
+        QTEST(stats.maximum, "maximum");
+        QTEST(stats.sum, "sum");
+        QTEST(stats.peakToPeak, "peakToPeak");
+        QTEST(stats.average, "average");
+    }
+
+    void spanWithoutUsableSampleKeepsCallersIndices()
+    {
+        ClassData data;
+        fillEveryTenSeconds(data, {errorCode, lowBatteryCode, errorCode});
+        QCOMPARE(data.getMaxDateTime(), QStringLiteral("-"));
+        QCOMPARE(data.getMinDateTime(), QStringLiteral("-"));
+        QCOMPARE(valueText(data.AveValue, 0), QStringLiteral("+OVER"));
+        data.CompHigh = 100.0f;
+
+        SpanStatistics stats;
+        stats.minIndex = 7;
+        stats.maxIndex = 9;
+        data.calcStatisSub(0, 0.0, 20.0, stats);
+        QCOMPARE(stats.minIndex, qint16(7));
+        QCOMPARE(stats.maxIndex, qint16(9));
+        QCOMPARE(stats.minimum, errorCode);
+        QCOMPARE(stats.maximum, errorCode);
+        QCOMPARE(stats.peakToPeak, errorCode);
+        QCOMPARE(stats.average, overRangeCode);
+        // The span statistics rerun the comparator: error codes lie above any limit.
+        QCOMPARE(data.CompOut, qint16(3));
+    }
+
+    void comparatorJudgesEachSample_data()
+    {
+        QTest::addColumn<float>("high");
+        QTest::addColumn<float>("low");
+        QTest::addColumn<float>("value");
+        QTest::addColumn<int>("judgement");
+
+        QTest::newRow("equal to the upper limit is within") << 50.0f << 10.0f << 50.0f << 0;
+        QTest::newRow("above") << 50.0f << 10.0f << 50.1f << 2;
+        QTest::newRow("below") << 50.0f << 10.0f << 9.9f << 1;
+        QTest::newRow("swapped limits, above") << 50.0f << 100.0f << 100.5f << 2;
+        QTest::newRow("over range counts as 501, above 500")
+            << 500.0f << -50.0f << overRangeCode << 2;
+        QTest::newRow("over range counts as 501, equal") << 501.0f << -50.0f << overRangeCode << 0;
+        QTest::newRow("under range counts as -51, below -50")
+            << 500.0f << -50.0f << underRangeCode << 1;
+        QTest::newRow("low battery counts with its value")
+            << 940.0f << -60.0f << lowBatteryCode << 2;
+        QTest::newRow("only upper set") << 50.0f << notSetValue << -500.0f << 0;
+        QTest::newRow("only lower set, below") << notSetValue << 10.0f << 5.0f << 1;
+    }
+
+    void comparatorJudgesEachSample()
+    {
+        QFETCH(float, high);
+        QFETCH(float, low);
+        QFETCH(float, value);
+        QFETCH(int, judgement);
+        ClassData data;
+        appendAll(data, {50.0f, value, 50.0f});
+        data.CompHigh = high;
+        data.CompLow = low;
+        data.compjob();
+        QCOMPARE(int(data.getDataStatus(1)), judgement);
+        QCOMPARE(int(data.CompOut), judgement == 0 ? 0 : 1);
+        const char *texts[] = {"", "Lo", "Hi"};
+        QCOMPARE(data.getDataStatusStr(1), QString::fromLatin1(texts[judgement]));
+        // The stored limits are never exchanged.
+        QCOMPARE(data.CompHigh, high);
+        QCOMPARE(data.CompLow, low);
+    }
+
+    void emptySetHasNoStatisticsAndNothingOutside()
+    {
+        ClassData data;
+        data.CompHigh = -10.0f;
+        data.CompOut = 5;
+        data.compjob();
+        QCOMPARE(data.CompOut, qint16(0));
+
+        data.MaxValue = 3.0f;
+        data.setTimeData();
+        QCOMPARE(data.DataNo, qint16(0));
+        QCOMPARE(data.StopNo, qint16(0));
+        QCOMPARE(data.LastNo, qint16(-1));
+        QCOMPARE(data.MaxValue, 0.0f);
+        QCOMPARE(data.MinValue, 0.0f);
+        QCOMPARE(data.AveValue, 0.0f);
+
+        // No phantom sample: the zeros the arrays hold are not data.
+        SpanStatistics stats;
+        data.calcStatisSub(0, 0.0, 100.0, stats);
+        QCOMPARE(stats.minimum, errorCode);
+        QCOMPARE(stats.maximum, errorCode);
+        QCOMPARE(stats.average, overRangeCode);
+    }
+
+    void appendBeyondCapacityReturns21000AndChangesNothing()
+    {
+        ClassData data;
+        for (int i = 0; i < 32000; ++i)
+            QCOMPARE(data.setRealTimeData(secondsAfterStart(i), float(i % 50)), qint16(0));
+        QCOMPARE(data.DataNo, qint16(32000));
+        const double stop = data.StopDateTime;
+
+        QCOMPARE(data.setRealTimeData(secondsAfterStart(40000), 999.0f), qint16(21000));
+        QCOMPARE(data.DataNo, qint16(32000));
+        QCOMPARE(data.StopDateTime, stop);
+        QCOMPARE(data.MaxValue, 49.0f);
+        QCOMPARE(data.getDataY(32000), 0.0f);
+
+        // A smaller capacity set by the measurement time dialog.
+        MaxDataNo = 3;
+        ClassData small;
+        appendAll(small, {1.0f, 2.0f, 3.0f});
+        QCOMPARE(small.setRealTimeData(secondsAfterStart(3), 4.0f), qint16(21000));
+        QCOMPARE(small.DataNo, qint16(3));
+    }
+
+    void elapsedSecondsAreExactAndBoundedTo32Bits()
+    {
+        ClassData data;
+        const double first = toDayCount(QDate(2026, 3, 1), QTime(23, 59, 57));
+        const int offsets[] = {0, 1, 3, 59, 3600, 86399, 86400 * 40 + 7};
+        for (int offset : offsets) {
+            const QDateTime t = fromDayCount(first).addSecs(offset);
+            QCOMPARE(data.setRealTimeData(toDayCount(t), 20.0f), qint16(0));
+        }
+        for (int i = 0; i < int(std::size(offsets)); ++i)
+            QCOMPARE(data.getDataX(i), offsets[i]);
+
+        // Fractions of a second round to the nearest second.
+        ClassData fractions;
+        QCOMPARE(fractions.setRealTimeData(first, 1.0f), qint16(0));
+        QCOMPARE(fractions.setRealTimeData(first + 9.6 / secondsPerDay, 1.0f), qint16(0));
+        QCOMPARE(fractions.setRealTimeData(first + 9.4 / secondsPerDay, 1.0f), qint16(0));
+        QCOMPARE(fractions.getDataX(1), 10);
+        QCOMPARE(fractions.getDataX(2), 9);
+
+        // Too far from sample 0 for 32-bit seconds (a memory record whose time could not be
+        // read carries the day count 1.0): refused, the set unchanged.
+        ClassData far;
+        QCOMPARE(far.setRealTimeData(1.0, 20.0f), qint16(0));
+        QCOMPARE(far.setRealTimeData(startTime(), 21.0f), ClassData::elapsedOverflow);
+        QCOMPARE(far.DataNo, qint16(1));
+        QCOMPARE(far.StopDateTime, 1.0);
+        QCOMPARE(far.MaxValue, 20.0f);
+    }
+
+    void headerTexts()
+    {
+        ClassData data;
+        QVERIFY(!data.getCompOn()); // a new set has no limits
+        data.ChNo = 2;
+        data.FileName = QStringLiteral("/home/user/data/furnace.csv");
+        data.CompHigh = 50.0f;
+        data.Resolution = 1;
+        data.DataNo = 42;
+        QCOMPARE(data.getCHInfo(0), QStringLiteral(" 3"));
+        QCOMPARE(data.getCHInfo(2), QStringLiteral("furnace.csv"));
+        QCOMPARE(data.getCHInfo(5), QStringLiteral("         42"));
+        QCOMPARE(data.getCompHighStr(), QStringLiteral("50"));
+        QCOMPARE(data.getCompLowStr(), QStringLiteral("-"));
+        data.Emissivity = notSetValue;
+        QCOMPARE(data.getMeasEmiStr(), QStringLiteral("-"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestClassData)
 #include "test_classdata.moc"

@@ -45,153 +45,146 @@ class TestFormTable : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void fewerSamplesThanRowsFillFromTheTop();
-    void scrollBarPicksFirstSampleAndRefreshFollowsNewest();
-    void channelWithoutDataShowsDashesAndEmptyRows();
-    void comparatorLinesOnlyInMemoryMode_data();
-    void comparatorLinesOnlyInMemoryMode();
-    void statisticsAndHeaderUseChannelUnit();
-    void tallerWindowShowsMoreRowsStillEndingAtNewest();
-};
+    void initTestCase()
+    {
+        setLanguage();
+        initLanguage();
+    }
 
-void TestFormTable::initTestCase()
-{
-    setLanguage();
-    initLanguage();
-}
+    void init()
+    {
+        programMode = 0;
+        clearChannels();
+    }
 
-void TestFormTable::init()
-{
-    programMode = 0;
-    clearChannels();
-}
+    void fewerSamplesThanRowsFillFromTheTop()
+    {
+        ClassData &data = fillChannel(0, 5);
+        FormTable form;
+        form.setChNo(0);
+        form.show();
+        form.dispMeasData();
+        QVERIFY(form.visibleRows() > 5);
 
-void TestFormTable::fewerSamplesThanRowsFillFromTheTop()
-{
-    ClassData &data = fillChannel(0, 5);
-    FormTable form;
-    form.setChNo(0);
-    form.show();
-    form.dispMeasData();
-    QVERIFY(form.visibleRows() > 5);
+        QCOMPARE(form.VScrollTable->maximum(), 1);
+        const QStringList first{cell(form, 0, 0), cell(form, 0, 1), cell(form, 0, 2),
+                                cell(form, 0, 3)};
+        QCOMPARE(first, (QStringList{"1", "26/03/01", "08:00:00", "20.0"}));
+        QCOMPARE(cell(form, 4, 0), QStringLiteral("5"));
+        QCOMPARE(cell(form, 4, 2), data.getDataTime(4));
+        for (int r = 5; r < form.visibleRows(); ++r)
+            for (int c = 0; c < 4; ++c)
+                QVERIFY(cell(form, r, c).isEmpty());
+        QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
+    }
 
-    QCOMPARE(form.VScrollTable->maximum(), 1);
-    const QStringList first{cell(form, 0, 0), cell(form, 0, 1), cell(form, 0, 2), cell(form, 0, 3)};
-    QCOMPARE(first, (QStringList{"1", "26/03/01", "08:00:00", "20.0"}));
-    QCOMPARE(cell(form, 4, 0), QStringLiteral("5"));
-    QCOMPARE(cell(form, 4, 2), data.getDataTime(4));
-    for (int r = 5; r < form.visibleRows(); ++r)
-        for (int c = 0; c < 4; ++c)
-            QVERIFY(cell(form, r, c).isEmpty());
-    QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
-}
+    void scrollBarPicksFirstSampleAndRefreshFollowsNewest()
+    {
+        ClassData &data = fillChannel(0, 500);
+        FormTable form;
+        form.show();
+        form.dispMeasData();
+        const int last = form.visibleRows() - 1;
+        QCOMPARE(form.VScrollTable->maximum(), 500 - last - 1);
+        QCOMPARE(form.VScrollTable->pageStep(), last + 1);
+        QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
+        form.VScrollTable->setValue(123);
+        QCOMPARE(cell(form, 0, 0), QStringLiteral("124"));
 
-void TestFormTable::scrollBarPicksFirstSampleAndRefreshFollowsNewest()
-{
-    ClassData &data = fillChannel(0, 500);
-    FormTable form;
-    form.show();
-    form.dispMeasData();
-    const int last = form.visibleRows() - 1;
-    QCOMPARE(form.VScrollTable->maximum(), 500 - last - 1);
-    QCOMPARE(form.VScrollTable->pageStep(), last + 1);
-    QCOMPARE(cell(form, 0, 0), QStringLiteral("1"));
-    form.VScrollTable->setValue(123);
-    QCOMPARE(cell(form, 0, 0), QStringLiteral("124"));
+        for (int n = 501; n <= 503; ++n) {
+            QCOMPARE(data.setRealTimeData(sampleTime(n - 1), 99.5f), qint16(0));
+            form.refreshTableData();
+            QCOMPARE(cell(form, last, 0), QString::number(n));
+            QCOMPARE(cell(form, last, 3), QStringLiteral("99.5"));
+            QCOMPARE(cell(form, 0, 0), QString::number(n - last));
+        }
+        QVERIFY(form.panel.Label1[0]->text().contains(QStringLiteral("99.5")));
+    }
 
-    for (int n = 501; n <= 503; ++n) {
-        QCOMPARE(data.setRealTimeData(sampleTime(n - 1), 99.5f), qint16(0));
+    void channelWithoutDataShowsDashesAndEmptyRows()
+    {
+        fillChannel(0, 500);
+        FormTable form;
+        form.setChNo(2);
+        form.show();
+        form.dispMeasData();
+
+        QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
+        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
+        QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
+        QCOMPARE(form.VScrollTable->maximum(), 1);
+        for (int r = 0; r < form.visibleRows(); ++r)
+            QVERIFY(cell(form, r, 0).isEmpty());
+    }
+
+    void comparatorLinesOnlyInMemoryMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("real-time") << 0;
+        QTest::newRow("memory") << 1;
+    }
+
+    void comparatorLinesOnlyInMemoryMode()
+    {
+        QFETCH(int, mode);
+        programMode = qint16(mode);
+        ClassData &data = fillChannel(0, 20);
+        data.CompHigh = 21.0f;
+        data.CompLow = notSetValue;
+        data.compjob();
+        FormTable form;
+        form.show();
+        form.dispMeasData();
+
+        const StatisticsPanel &panel = form.panel;
+        QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
+        QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
+        if (mode == 1) {
+            QCOMPARE(panel.Text1[0]->text(), QStringLiteral("21.0"));
+            QCOMPARE(panel.Text1[1]->text(), QStringLiteral("-"));
+            QCOMPARE(panel.Label1[5]->text(),
+                     QStringLiteral("Out  ") + QString::number(data.CompOut));
+            QVERIFY(data.CompOut > 0);
+        } else {
+            QVERIFY(panel.Label1[5]->text().isEmpty());
+        }
+    }
+
+    void statisticsAndHeaderUseChannelUnit()
+    {
+        ClassData &data = fillChannel(0, 10, 1);
+        data.Resolution = 1;
+        FormTable form;
+        form.show();
         form.refreshTableData();
-        QCOMPARE(cell(form, last, 0), QString::number(n));
-        QCOMPARE(cell(form, last, 3), QStringLiteral("99.5"));
-        QCOMPARE(cell(form, 0, 0), QString::number(n - last));
+
+        QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
+        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
+        QVERIFY(form.panel.Label1[2]->text().endsWith(QStringLiteral(" °F")));
+        QCOMPARE(cell(form, 5, 3), QStringLiteral("71"));
     }
-    QVERIFY(form.panel.Label1[0]->text().contains(QStringLiteral("99.5")));
-}
 
-void TestFormTable::channelWithoutDataShowsDashesAndEmptyRows()
-{
-    fillChannel(0, 500);
-    FormTable form;
-    form.setChNo(2);
-    form.show();
-    form.dispMeasData();
+    void tallerWindowShowsMoreRowsStillEndingAtNewest()
+    {
+        fillChannel(0, 500);
+        FormTable form;
+        form.show();
+        form.refreshTableData();
+        const int before = form.visibleRows();
 
-    QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
-    QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
-    QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
-    QCOMPARE(form.VScrollTable->maximum(), 1);
-    for (int r = 0; r < form.visibleRows(); ++r)
-        QVERIFY(cell(form, r, 0).isEmpty());
-}
-
-void TestFormTable::comparatorLinesOnlyInMemoryMode_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::newRow("real-time") << 0;
-    QTest::newRow("memory") << 1;
-}
-
-void TestFormTable::comparatorLinesOnlyInMemoryMode()
-{
-    QFETCH(int, mode);
-    programMode = qint16(mode);
-    ClassData &data = fillChannel(0, 20);
-    data.CompHigh = 21.0f;
-    data.CompLow = notSetValue;
-    data.compjob();
-    FormTable form;
-    form.show();
-    form.dispMeasData();
-
-    const StatisticsPanel &panel = form.panel;
-    QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
-    QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
-    if (mode == 1) {
-        QCOMPARE(panel.Text1[0]->text(), QStringLiteral("21.0"));
-        QCOMPARE(panel.Text1[1]->text(), QStringLiteral("-"));
-        QCOMPARE(panel.Label1[5]->text(), QStringLiteral("Out  ") + QString::number(data.CompOut));
-        QVERIFY(data.CompOut > 0);
-    } else {
-        QVERIFY(panel.Label1[5]->text().isEmpty());
+        form.resize(form.width(), form.height() + 200);
+        QVERIFY(form.visibleRows() > before);
+        // Every row fits whole, so the grid never scrolls on its own.
+        const int lastRow = form.visibleRows() - 1;
+        QVERIFY(form.MSFlexGrid1->rowViewportPosition(lastRow) +
+                    form.MSFlexGrid1->rowHeight(lastRow) <=
+                form.MSFlexGrid1->viewport()->height());
+        QCOMPARE(form.MSFlexGrid1->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(form.MSFlexGrid1->rowCount(), form.visibleRows());
+        QCOMPARE(form.VScrollTable->maximum(), 500 - form.visibleRows());
+        QCOMPARE(cell(form, form.visibleRows() - 1, 0), QStringLiteral("500"));
     }
-}
-
-void TestFormTable::statisticsAndHeaderUseChannelUnit()
-{
-    ClassData &data = fillChannel(0, 10, 1);
-    data.Resolution = 1;
-    FormTable form;
-    form.show();
-    form.refreshTableData();
-
-    QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
-    QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
-    QVERIFY(form.panel.Label1[2]->text().endsWith(QStringLiteral(" °F")));
-    QCOMPARE(cell(form, 5, 3), QStringLiteral("71"));
-}
-
-void TestFormTable::tallerWindowShowsMoreRowsStillEndingAtNewest()
-{
-    fillChannel(0, 500);
-    FormTable form;
-    form.show();
-    form.refreshTableData();
-    const int before = form.visibleRows();
-
-    form.resize(form.width(), form.height() + 200);
-    QVERIFY(form.visibleRows() > before);
-    // Every row fits whole, so the grid never scrolls on its own.
-    const int lastRow = form.visibleRows() - 1;
-    QVERIFY(form.MSFlexGrid1->rowViewportPosition(lastRow) + form.MSFlexGrid1->rowHeight(lastRow) <=
-            form.MSFlexGrid1->viewport()->height());
-    QCOMPARE(form.MSFlexGrid1->verticalScrollBar()->maximum(), 0);
-    QCOMPARE(form.MSFlexGrid1->rowCount(), form.visibleRows());
-    QCOMPARE(form.VScrollTable->maximum(), 500 - form.visibleRows());
-    QCOMPARE(cell(form, form.visibleRows() - 1, 0), QStringLiteral("500"));
-}
+};
 
 QTEST_MAIN(TestFormTable)
 #include "tst_formtable.moc"

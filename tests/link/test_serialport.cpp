@@ -5,8 +5,6 @@
 #include "ScriptedPrompter.h"
 #include "Strings.h"
 
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <unistd.h>

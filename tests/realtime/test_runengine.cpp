@@ -9,8 +9,6 @@
 #include "SheetWriter.h"
 #include "Strings.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -77,15 +75,199 @@ class TestRunEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void loggedRunEndsOnTimeWithEverySampleShown_data();
-    void loggedRunEndsOnTimeWithEverySampleShown();
-    void stopKeepsEverySampleForTheChannelFile();
-    void monitorReadsOncePerSecondUntilStopped();
-    void statusRepliesStoreCodes_data();
-    void statusRepliesStoreCodes();
-    void fullDataSetIsReportedOnce();
+    void init()
+    {
+        programMode = 0;
+        MeasSetting = MeasSettingRecord();
+        MaxDataNo = 32000;
+        clearChannels();
+        m_rig = std::make_unique<InstrumentRig>(Simulator::LType, clockStart, 50);
+        m_rig->sim.setSignal([](qint64 ms) { return 20.0 + (ms / 1000 % 10); });
+        m_engine = std::make_unique<RunEngine>(m_rig->link, m_rig->instrument);
+        m_view = RecordingView();
+        m_engine->setView(&m_view);
+        m_engine->journal().setFolder(m_dir.filePath(QStringLiteral("journal")));
+    }
+
+    void cleanup()
+    {
+        m_engine.reset();
+        m_rig.reset();
+        clearChannels();
+    }
+
+    void loggedRunEndsOnTimeWithEverySampleShown_data()
+    {
+        QTest::addColumn<RunSettings>("settings");
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<int>("spacing");
+        // Seconds after the clock's start of the first sample; -1: whenever the handshake ends.
+        QTest::addColumn<int>("firstSecond");
+
+        RunSettings times;
+        times.channel = 4;
+        times.intervalCount = 2;
+        times.logCount = 5;
+        times.logUnit = logTimes;
+        QTest::newRow("5 times at 2 s") << times << 5 << 2 << -1;
+        RunSettings minute;
+        minute.intervalCount = 0.5;
+        minute.intervalUnit = intervalMinutes;
+        minute.logCount = 3;
+        minute.logUnit = logMinutes;
+        QTest::newRow("3 min at 0.5 min: the last reading is stored") << minute << 7 << 30 << -1;
+        RunSettings timer;
+        timer.timerStart = true;
+        timer.startTime = secondsAfterClockStart(40);
+        timer.stopTime = secondsAfterClockStart(50);
+        QTest::newRow("timer start and stop") << timer << 11 << 1 << 40;
+        RunSettings timerFor = timer;
+        timerFor.endTimeMode = false;
+        timerFor.logCount = 4;
+        timerFor.logUnit = logTimes;
+        QTest::newRow("timer start for 4 times") << timerFor << 4 << 1 << 40;
+    }
+
+    void loggedRunEndsOnTimeWithEverySampleShown()
+    {
+        QFETCH(RunSettings, settings);
+        QFETCH(int, samples);
+        QFETCH(int, spacing);
+        QFETCH(int, firstSecond);
+        settings.title = QStringLiteral("Kiln, east");
+        settings.person = QStringLiteral("Ann");
+        m_rig->prompter.answer(Prompter::AnswerOk); // "Connection OK?"
+        m_view.sim = &m_rig->sim;
+        QVERIFY(m_engine->startRealTime(settings));
+        // A timer start sleeps the instrument until shortly before its start.
+        if (settings.timerStart) {
+            QVERIFY(m_view.awakeWhileWaiting.size() >= 20);
+            QVERIFY(!m_view.awakeWhileWaiting.contains(true));
+        }
+
+        QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1702) + u'\r' + loadString(1701)});
+        QVERIFY(!m_engine->measuring);
+        QVERIFY(!m_rig->port.isOpen());
+        const ClassData *data = channelData[settings.channel].get();
+        QVERIFY(data);
+        QCOMPARE(int(data->DataNo), samples);
+        QCOMPARE(data->Title, settings.title);
+        QCOMPARE(data->MeasPerson, settings.person);
+        QCOMPARE(data->Changed, qint16(1));
+        QCOMPARE(data->ChNo, qint16(settings.channel));
+        if (firstSecond >= 0)
+            QCOMPARE(data->StartDateTime, secondsAfterClockStart(firstSecond));
+        // Every stored sample reached the view as it was stored, on whole seconds apart.
+        QCOMPARE(m_view.channels, QSet<int>{settings.channel});
+        QCOMPARE(m_view.samples.size(), samples);
+        for (int i = 0; i < samples; ++i) {
+            QCOMPARE(m_view.samples[i].first, data->getDataDate0(i));
+            QCOMPARE(m_view.samples[i].second, data->getDataY(i));
+            QCOMPARE(wholeSeconds(data->getDataDate0(i) - data->getDataDate0(0)),
+                     qint64(i) * spacing);
+        }
+        // The monitor saw a reading every second of the run.
+        QVERIFY(m_view.readings.size() >= (samples - 1) * spacing + 1);
+        QVERIFY(m_view.notices.isEmpty());
+        QVERIFY(QDir(m_engine->journal().folder()).entryList(QDir::Files).isEmpty());
+    }
+
+    void stopKeepsEverySampleForTheChannelFile()
+    {
+        // Continuous logging into a workbook of a given name, stopped as Ctrl+C would stop it.
+        RunSettings settings;
+        settings.channel = 2;
+        settings.workbook = true;
+        settings.workbookPath = m_dir.filePath(QStringLiteral("kiln.xlsx"));
+        SheetWriter sheet(m_dir.path());
+        m_engine->setSheetLog(&sheet);
+        m_view.engine = m_engine.get();
+        m_view.stopAtSample = 7;
+        // As a command line starts it: nothing is asked, changed settings are not sent.
+        m_engine->askBeforeStart = false;
+        m_rig->instrument.setSettingsState(ClassInstrument::SettingsChanged);
+        QVERIFY(m_engine->startRealTime(settings));
+        QCOMPARE(m_rig->prompter.texts(), QStringList());
+        QCOMPARE(m_rig->prompter.unexpected(), 0);
+
+        const ClassData &data = *channelData[2];
+        QCOMPARE(data.DataNo, qint16(7));
+        QCOMPARE(m_view.samples.size(), 7);
+        QVERIFY(QFile::exists(settings.workbookPath));
+        QVERIFY(!QFile::exists(settings.workbookPath + QStringLiteral(".rows")));
+        // The finished run's statistics, then saved and read back as File > Save and Open do.
+        QCOMPARE(data.StopNo, qint16(data.DataNo - 1));
+        const QString path = m_dir.filePath(QStringLiteral("kiln.csv"));
+        QVERIFY(channelData[2]->saveFileData(path));
+        ClassData back;
+        QVERIFY(back.loadFileData(path));
+        QCOMPARE(back.DataNo, data.DataNo);
+        for (int i = 0; i < data.DataNo; ++i) {
+            QCOMPARE(back.getDataY(i), data.getDataY(i));
+            QCOMPARE(back.getDataDateTime(i), data.getDataDateTime(i));
+        }
+        m_engine->setSheetLog(nullptr);
+    }
+
+    void monitorReadsOncePerSecondUntilStopped()
+    {
+        m_view.engine = m_engine.get();
+        m_view.stopAtReading = 5;
+        m_rig->prompter.answer(Prompter::AnswerOk);
+        QVERIFY(m_engine->MoniterStart());
+
+        QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1703) + u'\r' + loadString(1701)});
+        QCOMPARE(m_view.readings.size(), 5);
+        for (int i = 1; i < m_view.readings.size(); ++i)
+            QCOMPARE(wholeSeconds(m_view.readings[i].first - m_view.readings[i - 1].first), 1);
+        QVERIFY(m_view.samples.isEmpty());
+        for (const auto &data : channelData)
+            QVERIFY(!data);
+        QVERIFY(!m_engine->monitoring);
+        QVERIFY(!m_rig->port.isOpen());
+        QVERIFY(!m_rig->sim.awake());
+    }
+
+    void statusRepliesStoreCodes_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<float>("code");
+        QTest::newRow("Err") << int(Simulator::ErrReading) << 999997.0f;
+        QTest::newRow("Error") << int(Simulator::ErrorReading) << 999997.0f;
+        QTest::newRow("Lo.Batt!") << int(Simulator::LowBattery) << 999998.0f;
+    }
+
+    void statusRepliesStoreCodes()
+    {
+        QFETCH(int, fault);
+        QFETCH(float, code);
+        m_rig->sim.setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
+        RunSettings settings;
+        settings.logCount = 3;
+        settings.logUnit = logTimes;
+        m_rig->prompter.answer(Prompter::AnswerOk);
+        QVERIFY(m_engine->startRealTime(settings));
+        const ClassData &data = *channelData[0];
+        QCOMPARE(data.DataNo, qint16(3));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(data.getDataY(i), code);
+    }
+
+    void fullDataSetIsReportedOnce()
+    {
+        MaxDataNo = 5;
+        RunSettings settings;
+        settings.logCount = 20;
+        settings.logUnit = logTimes;
+        m_rig->prompter.answer(Prompter::AnswerOk);
+        QVERIFY(m_engine->startRealTime(settings));
+        MaxDataNo = 32000;
+
+        QCOMPARE(channelData[0]->DataNo, qint16(5));
+        QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{loadString(1757)});
+        QVERIFY(!m_engine->measuring);
+        QVERIFY(!m_rig->port.isOpen());
+    }
 
 private:
     QTemporaryDir m_dir;
@@ -93,199 +275,6 @@ private:
     std::unique_ptr<RunEngine> m_engine;
     RecordingView m_view;
 };
-
-void TestRunEngine::init()
-{
-    programMode = 0;
-    MeasSetting = MeasSettingRecord();
-    MaxDataNo = 32000;
-    clearChannels();
-    m_rig = std::make_unique<InstrumentRig>(Simulator::LType, clockStart, 50);
-    m_rig->sim.setSignal([](qint64 ms) { return 20.0 + (ms / 1000 % 10); });
-    m_engine = std::make_unique<RunEngine>(m_rig->link, m_rig->instrument);
-    m_view = RecordingView();
-    m_engine->setView(&m_view);
-    m_engine->journal().setFolder(m_dir.filePath(QStringLiteral("journal")));
-}
-
-void TestRunEngine::cleanup()
-{
-    m_engine.reset();
-    m_rig.reset();
-    clearChannels();
-}
-
-void TestRunEngine::loggedRunEndsOnTimeWithEverySampleShown_data()
-{
-    QTest::addColumn<RunSettings>("settings");
-    QTest::addColumn<int>("samples");
-    QTest::addColumn<int>("spacing");
-    // Seconds after the clock's start of the first sample; -1: whenever the handshake ends.
-    QTest::addColumn<int>("firstSecond");
-
-    RunSettings times;
-    times.channel = 4;
-    times.intervalCount = 2;
-    times.logCount = 5;
-    times.logUnit = logTimes;
-    QTest::newRow("5 times at 2 s") << times << 5 << 2 << -1;
-    RunSettings minute;
-    minute.intervalCount = 0.5;
-    minute.intervalUnit = intervalMinutes;
-    minute.logCount = 3;
-    minute.logUnit = logMinutes;
-    QTest::newRow("3 min at 0.5 min: the last reading is stored") << minute << 7 << 30 << -1;
-    RunSettings timer;
-    timer.timerStart = true;
-    timer.startTime = secondsAfterClockStart(40);
-    timer.stopTime = secondsAfterClockStart(50);
-    QTest::newRow("timer start and stop") << timer << 11 << 1 << 40;
-    RunSettings timerFor = timer;
-    timerFor.endTimeMode = false;
-    timerFor.logCount = 4;
-    timerFor.logUnit = logTimes;
-    QTest::newRow("timer start for 4 times") << timerFor << 4 << 1 << 40;
-}
-
-void TestRunEngine::loggedRunEndsOnTimeWithEverySampleShown()
-{
-    QFETCH(RunSettings, settings);
-    QFETCH(int, samples);
-    QFETCH(int, spacing);
-    QFETCH(int, firstSecond);
-    settings.title = QStringLiteral("Kiln, east");
-    settings.person = QStringLiteral("Ann");
-    m_rig->prompter.answer(Prompter::AnswerOk); // "Connection OK?"
-    m_view.sim = &m_rig->sim;
-    QVERIFY(m_engine->startRealTime(settings));
-    // A timer start sleeps the instrument until shortly before its start.
-    if (settings.timerStart) {
-        QVERIFY(m_view.awakeWhileWaiting.size() >= 20);
-        QVERIFY(!m_view.awakeWhileWaiting.contains(true));
-    }
-
-    QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1702) + u'\r' + loadString(1701)});
-    QVERIFY(!m_engine->measuring);
-    QVERIFY(!m_rig->port.isOpen());
-    const ClassData *data = channelData[settings.channel].get();
-    QVERIFY(data);
-    QCOMPARE(int(data->DataNo), samples);
-    QCOMPARE(data->Title, settings.title);
-    QCOMPARE(data->MeasPerson, settings.person);
-    QCOMPARE(data->Changed, qint16(1));
-    QCOMPARE(data->ChNo, qint16(settings.channel));
-    if (firstSecond >= 0)
-        QCOMPARE(data->StartDateTime, secondsAfterClockStart(firstSecond));
-    // Every stored sample reached the view as it was stored, on whole seconds apart.
-    QCOMPARE(m_view.channels, QSet<int>{settings.channel});
-    QCOMPARE(m_view.samples.size(), samples);
-    for (int i = 0; i < samples; ++i) {
-        QCOMPARE(m_view.samples[i].first, data->getDataDate0(i));
-        QCOMPARE(m_view.samples[i].second, data->getDataY(i));
-        QCOMPARE(wholeSeconds(data->getDataDate0(i) - data->getDataDate0(0)), qint64(i) * spacing);
-    }
-    // The monitor saw a reading every second of the run.
-    QVERIFY(m_view.readings.size() >= (samples - 1) * spacing + 1);
-    QVERIFY(m_view.notices.isEmpty());
-    QVERIFY(QDir(m_engine->journal().folder()).entryList(QDir::Files).isEmpty());
-}
-
-void TestRunEngine::stopKeepsEverySampleForTheChannelFile()
-{
-    // Continuous logging into a workbook of a given name, stopped as Ctrl+C would stop it.
-    RunSettings settings;
-    settings.channel = 2;
-    settings.workbook = true;
-    settings.workbookPath = m_dir.filePath(QStringLiteral("kiln.xlsx"));
-    SheetWriter sheet(m_dir.path());
-    m_engine->setSheetLog(&sheet);
-    m_view.engine = m_engine.get();
-    m_view.stopAtSample = 7;
-    // As a command line starts it: nothing is asked, changed settings are not sent.
-    m_engine->askBeforeStart = false;
-    m_rig->instrument.setSettingsState(ClassInstrument::SettingsChanged);
-    QVERIFY(m_engine->startRealTime(settings));
-    QCOMPARE(m_rig->prompter.texts(), QStringList());
-    QCOMPARE(m_rig->prompter.unexpected(), 0);
-
-    const ClassData &data = *channelData[2];
-    QCOMPARE(data.DataNo, qint16(7));
-    QCOMPARE(m_view.samples.size(), 7);
-    QVERIFY(QFile::exists(settings.workbookPath));
-    QVERIFY(!QFile::exists(settings.workbookPath + QStringLiteral(".rows")));
-    // The finished run's statistics, then saved and read back as File > Save and Open do.
-    QCOMPARE(data.StopNo, qint16(data.DataNo - 1));
-    const QString path = m_dir.filePath(QStringLiteral("kiln.csv"));
-    QVERIFY(channelData[2]->saveFileData(path));
-    ClassData back;
-    QVERIFY(back.loadFileData(path));
-    QCOMPARE(back.DataNo, data.DataNo);
-    for (int i = 0; i < data.DataNo; ++i) {
-        QCOMPARE(back.getDataY(i), data.getDataY(i));
-        QCOMPARE(back.getDataDateTime(i), data.getDataDateTime(i));
-    }
-    m_engine->setSheetLog(nullptr);
-}
-
-void TestRunEngine::monitorReadsOncePerSecondUntilStopped()
-{
-    m_view.engine = m_engine.get();
-    m_view.stopAtReading = 5;
-    m_rig->prompter.answer(Prompter::AnswerOk);
-    QVERIFY(m_engine->MoniterStart());
-
-    QCOMPARE(m_rig->prompter.texts(), QStringList{loadString(1703) + u'\r' + loadString(1701)});
-    QCOMPARE(m_view.readings.size(), 5);
-    for (int i = 1; i < m_view.readings.size(); ++i)
-        QCOMPARE(wholeSeconds(m_view.readings[i].first - m_view.readings[i - 1].first), 1);
-    QVERIFY(m_view.samples.isEmpty());
-    for (const auto &data : channelData)
-        QVERIFY(!data);
-    QVERIFY(!m_engine->monitoring);
-    QVERIFY(!m_rig->port.isOpen());
-    QVERIFY(!m_rig->sim.awake());
-}
-
-void TestRunEngine::statusRepliesStoreCodes_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<float>("code");
-    QTest::newRow("Err") << int(Simulator::ErrReading) << 999997.0f;
-    QTest::newRow("Error") << int(Simulator::ErrorReading) << 999997.0f;
-    QTest::newRow("Lo.Batt!") << int(Simulator::LowBattery) << 999998.0f;
-}
-
-void TestRunEngine::statusRepliesStoreCodes()
-{
-    QFETCH(int, fault);
-    QFETCH(float, code);
-    m_rig->sim.setFault(Simulator::Fault(fault), -1, QStringLiteral(":"));
-    RunSettings settings;
-    settings.logCount = 3;
-    settings.logUnit = logTimes;
-    m_rig->prompter.answer(Prompter::AnswerOk);
-    QVERIFY(m_engine->startRealTime(settings));
-    const ClassData &data = *channelData[0];
-    QCOMPARE(data.DataNo, qint16(3));
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(data.getDataY(i), code);
-}
-
-void TestRunEngine::fullDataSetIsReportedOnce()
-{
-    MaxDataNo = 5;
-    RunSettings settings;
-    settings.logCount = 20;
-    settings.logUnit = logTimes;
-    m_rig->prompter.answer(Prompter::AnswerOk);
-    QVERIFY(m_engine->startRealTime(settings));
-    MaxDataNo = 32000;
-
-    QCOMPARE(channelData[0]->DataNo, qint16(5));
-    QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{loadString(1757)});
-    QVERIFY(!m_engine->measuring);
-    QVERIFY(!m_rig->port.isOpen());
-}
 
 QTEST_GUILESS_MAIN(TestRunEngine)
 #include "test_runengine.moc"

@@ -22,12 +22,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -86,21 +82,274 @@ class TestSheetWriter : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void runWorkbookHoldsHeaderThenSampleTexts_data();
-    void runWorkbookHoldsHeaderThenSampleTexts();
-    void loggedRunWritesOneRowPerSample_data();
-    void loggedRunWritesOneRowPerSample();
-    void killedRunIsRebuiltAtNextStart();
-    void downloadExportsOneSheetPerBlock();
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty(), "needs unzip");
+        SheetWriter::openFinished = false;
+    }
+
+    void init()
+    {
+        programMode = 0;
+        settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
+        QFile::remove(settingsFileOverride);
+        m_folder = m_dir.filePath(QStringLiteral("books%1").arg(QTest::currentDataTag()) +
+                                  QTest::currentTestFunction());
+        MeasSetting = MeasSettingRecord();
+        Settings = SettingsRecord();
+        clearChannels();
+        m_pump = std::make_unique<FakePump>(clockStart);
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_sim = std::make_unique<Simulator>(Simulator::LType);
+        m_port = std::make_unique<SimPort>(*m_sim);
+    }
+
+    void cleanup()
+    {
+        clearChannels();
+        for (auto &block : memBlocks)
+            block.reset();
+        m_port.reset();
+        m_sim.reset();
+        m_prompter.reset();
+        m_pump.reset();
+        programMode = 0;
+    }
+
+    void runWorkbookHoldsHeaderThenSampleTexts_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<QStringList>("firstSample");
+        QTest::newRow("C, tenths") << 0 << 0 << QStringList{"2026/03/01", "10:00:00", "23.5"};
+        QTest::newRow("F, whole degrees") << 1 << 1 << QStringList{"2026/03/01", "10:00:00", "24"};
+    }
+
+    void runWorkbookHoldsHeaderThenSampleTexts()
+    {
+        QFETCH(int, unit);
+        QFETCH(int, resolution);
+        QFETCH(QStringList, firstSample);
+        ClassData data;
+        data.ChNo = 2;
+        data.Unit = qint16(unit);
+        data.Resolution = qint16(resolution);
+        data.StartDateTime = toDayCount(clockStart);
+        QStringList finished;
+        SheetWriter writer(m_folder);
+        writer.finished = [&finished](const QString &path) { finished << path; };
+        QVERIFY(writer.available());
+        writer.writeExcelRow(data.StartDateTime, 1.0f); // no sheet open: ignored
+        writer.release();
+        QCOMPARE(writer.rowCount(), 0);
+
+        // Two runs of the same second must not overwrite each other.
+        for (int run = 0; run < 2; ++run) {
+            writer.openExcelLog(data);
+            writer.writeExcelRow(data.StartDateTime, 23.5f);
+            writer.writeExcelRow(data.StartDateTime + 1 / secondsPerDay, -0.5f);
+            QCOMPARE(writer.rowCount(), 3);
+            writer.release();
+        }
+
+        const QString stem = m_folder + QStringLiteral("/CH3 2026-03-01 10-00-00");
+        QCOMPARE(finished, QStringList({stem + ".xlsx", stem + " (2).xlsx"}));
+        // No side file or partial workbook left behind.
+        QCOMPARE(workbooks(), QStringList({finished[1], finished[0]}));
+        const QList<QStringList> rows = sheetRows(finished[0]);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0], header(unitText(unit)));
+        QCOMPARE(rows[1], firstSample);
+        QCOMPARE(rows[2][1], QStringLiteral("10:00:01"));
+        QVERIFY(columnAIs13Wide(finished[0]));
+    }
+
+    void loggedRunWritesOneRowPerSample_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<int>("samples");
+        // Whether the desktop has a program that opens the finished workbook.
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("3600 samples at 1 s") << true << 3600 << true;
+        QTest::newRow("no program opens workbooks") << true << 3 << false;
+        QTest::newRow("unwritable folders: the run goes on") << false << 3 << true;
+    }
+
+    void loggedRunWritesOneRowPerSample()
+    {
+        QFETCH(bool, writable);
+        QFETCH(int, samples);
+        QFETCH(bool, opens);
+        writeSettings(writable ? m_folder : unwritableFolder(m_dir));
+        QPointer<FormMain> main = new FormMain(m_port.get());
+        main->show();
+        QStringList opened;
+        SheetWriter::openFinished = true;
+        main->openWorkbook = [&opened, opens](const QString &path) {
+            opened << path;
+            return opens;
+        };
+        if (!writable)
+            main->journal().setFolder(unwritableFolder(m_dir) + QStringLiteral("/journal"));
+        QCOMPARE(main->excelAvailable, writable);
+        // What the run shows once it stored its first sample, and the journal it writes.
+        QString notice, journalPath;
+        bool noticeShown = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (!main->engine().measuring || !channelData[0] || channelData[0]->DataNo < 1)
+                return;
+            watch.stop();
+            notice = main->statusBar()->currentMessage();
+            noticeShown = main->monitorWindow()->LabelNotice->isVisible() &&
+                          main->monitorWindow()->LabelNotice->text() == notice;
+            journalPath = main->journal().path();
+        });
+        watch.start(1);
+        runTimes(*main, samples);
+        SheetWriter::openFinished = false;
+        QCOMPARE(int(channelData[0]->DataNo), samples);
+        QCOMPARE(m_prompter->texts().size(), 1); // only the start question
+        // One run, one name: the journal and the workbook carry the time of the first sample.
+        const QString start =
+            QStringLiteral("CH1 ") + fromDayCount(channelData[0]->getDataDate0(0))
+                                         .toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
+        const QStringList paths = workbooks();
+        QCOMPARE(paths.size(), writable ? 1 : 0);
+        if (writable) {
+            QCOMPARE(QFileInfo(journalPath).fileName(), start + RunJournal::fileSuffix);
+            QCOMPARE(notice, QString());
+            QCOMPARE(QFileInfo(paths[0]).fileName(), start + QStringLiteral(".xlsx"));
+            const QList<QStringList> rows = sheetRows(paths[0]);
+            QCOMPARE(rows.size(), samples + 1);
+            const double last = channelData[0]->getDataDate0(samples - 1);
+            QCOMPARE(rows.last().mid(0, 2), QStringList({longDateText(last), timeText(last)}));
+            QCOMPARE(opened, paths);
+            QCOMPARE(main->statusBar()->currentMessage(),
+                     loadString(opens ? 1767 : 7101) + u' ' + paths[0]);
+        } else {
+            // Told at the start, in the status bar and the monitor window, and still there at the
+            // end; no question holds the run up.
+            QVERIFY2(notice.startsWith(loadString(7100)), qPrintable(notice));
+            QVERIFY(noticeShown);
+            QCOMPARE(main->statusBar()->currentMessage(), notice);
+        }
+        delete main;
+    }
+
+    void killedRunIsRebuiltAtNextStart()
+    {
+        ClassData data;
+        data.StartDateTime = toDayCount(clockStart);
+        auto writer = std::make_unique<SheetWriter>(m_folder);
+        writer->openExcelLog(data);
+        for (int i = 0; i < 5; ++i)
+            writer->writeExcelRow(data.StartDateTime + i / secondsPerDay, 20.0f + i);
+        writer.reset();
+        const QString path = m_folder + QStringLiteral("/CH1 2026-03-01 10-00-00.xlsx");
+        QCOMPARE(workbooks(), QStringList{path + ".rows"});
+        {
+            // The kill came in the middle of a row.
+            QFile side(path + ".rows");
+            QVERIFY(side.open(QIODevice::Append));
+            side.write("2026/03/01,10:0");
+        }
+
+        writeSettings(m_folder);
+        QPointer<FormMain> main = new FormMain(m_port.get());
+        QCOMPARE(m_prompter->texts().size(), 1);
+        QVERIFY(m_prompter->texts().first().contains(path));
+        QCOMPARE(workbooks(), QStringList{path});
+        const QList<QStringList> rows = sheetRows(path);
+        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows[5], QStringList({"2026/03/01", "10:00:04", "24.0"}));
+        delete main;
+    }
+
+    // An unwritable folder asks nothing: test_memorydownload downloads with one throughout.
+    void downloadExportsOneSheetPerBlock()
+    {
+        programMode = 1;
+        Simulator sim(Simulator::FType);
+        sim.setClock(clockStart);
+        sim.fillDemoMemory();
+        SimPort port(sim);
+        QPointer<FormReadMem> window = new FormReadMem(&port);
+        window->show();
+        Settings.ExcelFolder = m_folder;
+        m_prompter->answer(Prompter::AnswerYes); // "Load to Excel?"
+        window->readMemData();
+        delete window;
+
+        QCOMPARE(m_prompter->texts().first(), loadString(4204));
+        const QStringList paths = workbooks();
+        QCOMPARE(paths.size(), 1);
+        QVERIFY(paths[0].endsWith(QStringLiteral("/Memory 2026-03-01 10-00-00.xlsx")));
+        QVERIFY(m_prompter->texts().last().endsWith(paths[0]));
+        QStringList expectedNames;
+        for (int block = 0; block < 64; ++block) {
+            if (memBlocks[block])
+                expectedNames << QStringLiteral("No.") + signedNumberText(block + 1);
+        }
+        QCOMPARE(sheetNames(paths[0]), expectedNames);
+
+        int sheet = 0;
+        for (int block = 0; block < 64; ++block) {
+            const ClassData *data = memBlocks[block].get();
+            if (!data)
+                continue;
+            ++sheet;
+            const QList<QStringList> rows = sheetRows(paths[0], sheet);
+            QCOMPARE(rows.size(), data->DataNo + 2);
+            QCOMPARE(rows[0],
+                     QStringList{QStringLiteral("Memory No.") + signedNumberText(block + 1)});
+            QCOMPARE(rows[1], header(unitText(data->Unit)));
+            const double time = data->getDataDate0(0);
+            QCOMPARE(rows[2], QStringList({longDateText(time), timeText(time),
+                                           valueText(data->getDataY(0), data->Resolution)}));
+            QVERIFY(columnAIs13Wide(paths[0], sheet));
+        }
+    }
 
 private:
     // The settings file the next main window reads: the workbook folder and Load To Excel.
-    void writeSettings(const QString &folder);
-    void runTimes(FormMain &main, int samples);
-    QStringList workbooks() const;
+    void writeSettings(const QString &folder)
+    {
+        QVERIFY(!writeFile(settingsFileOverride, "[Setting]\r\nExcelFolder," + folder.toUtf8() +
+                                                     "\r\n\r\n[MeasSetting]\r\nUseExcel,1\r\n")
+                     .isEmpty());
+    }
+
+    void runTimes(FormMain &main, int samples)
+    {
+        auto *timer = new QTimer(&main);
+        connect(timer, &QTimer::timeout, this, [=] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal == &FormDialog::instance()) {
+                FormDialog::instance().Command1->click(); // CH1
+            } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
+                timer->deleteLater();
+                times->TextInterval->setText(QStringLiteral("1"));
+                times->ComboIntervalUnit->setCurrentIndex(0);
+                times->ComboLogTimeUnit->setCurrentIndex(1); // Times
+                times->TextLogTime->setText(QString::number(samples));
+                QTimer::singleShot(0, times->Command1, &QPushButton::click);
+            }
+        });
+        timer->start(2);
+        m_pump->setStep(50);
+        m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
+        main.Command1[1]->click();
+        QVERIFY(!main.engine().measuring);
+    }
+
+    QStringList workbooks() const
+    {
+        QStringList paths;
+        for (const QString &name : QDir(m_folder).entryList(QDir::Files))
+            paths << QDir(m_folder).filePath(name);
+        return paths;
+    }
 
     QTemporaryDir m_dir;
     QString m_folder;
@@ -109,272 +358,6 @@ private:
     std::unique_ptr<Simulator> m_sim;
     std::unique_ptr<SimPort> m_port;
 };
-
-void TestSheetWriter::initTestCase()
-{
-    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty(), "needs unzip");
-    SheetWriter::openFinished = false;
-}
-
-void TestSheetWriter::init()
-{
-    programMode = 0;
-    settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-    QFile::remove(settingsFileOverride);
-    m_folder = m_dir.filePath(QStringLiteral("books%1").arg(QTest::currentDataTag()) +
-                              QTest::currentTestFunction());
-    MeasSetting = MeasSettingRecord();
-    Settings = SettingsRecord();
-    clearChannels();
-    m_pump = std::make_unique<FakePump>(clockStart);
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_sim = std::make_unique<Simulator>(Simulator::LType);
-    m_port = std::make_unique<SimPort>(*m_sim);
-}
-
-void TestSheetWriter::cleanup()
-{
-    clearChannels();
-    for (auto &block : memBlocks)
-        block.reset();
-    m_port.reset();
-    m_sim.reset();
-    m_prompter.reset();
-    m_pump.reset();
-    programMode = 0;
-}
-
-void TestSheetWriter::writeSettings(const QString &folder)
-{
-    QVERIFY(!writeFile(settingsFileOverride, "[Setting]\r\nExcelFolder," + folder.toUtf8() +
-                                                 "\r\n\r\n[MeasSetting]\r\nUseExcel,1\r\n")
-                 .isEmpty());
-}
-
-QStringList TestSheetWriter::workbooks() const
-{
-    QStringList paths;
-    for (const QString &name : QDir(m_folder).entryList(QDir::Files))
-        paths << QDir(m_folder).filePath(name);
-    return paths;
-}
-
-void TestSheetWriter::runTimes(FormMain &main, int samples)
-{
-    auto *timer = new QTimer(&main);
-    connect(timer, &QTimer::timeout, this, [=] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal == &FormDialog::instance()) {
-            FormDialog::instance().Command1->click(); // CH1
-        } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
-            timer->deleteLater();
-            times->TextInterval->setText(QStringLiteral("1"));
-            times->ComboIntervalUnit->setCurrentIndex(0);
-            times->ComboLogTimeUnit->setCurrentIndex(1); // Times
-            times->TextLogTime->setText(QString::number(samples));
-            QTimer::singleShot(0, times->Command1, &QPushButton::click);
-        }
-    });
-    timer->start(2);
-    m_pump->setStep(50);
-    m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
-    main.Command1[1]->click();
-    QVERIFY(!main.engine().measuring);
-}
-
-void TestSheetWriter::runWorkbookHoldsHeaderThenSampleTexts_data()
-{
-    QTest::addColumn<int>("unit");
-    QTest::addColumn<int>("resolution");
-    QTest::addColumn<QStringList>("firstSample");
-    QTest::newRow("C, tenths") << 0 << 0 << QStringList{"2026/03/01", "10:00:00", "23.5"};
-    QTest::newRow("F, whole degrees") << 1 << 1 << QStringList{"2026/03/01", "10:00:00", "24"};
-}
-
-void TestSheetWriter::runWorkbookHoldsHeaderThenSampleTexts()
-{
-    QFETCH(int, unit);
-    QFETCH(int, resolution);
-    QFETCH(QStringList, firstSample);
-    ClassData data;
-    data.ChNo = 2;
-    data.Unit = qint16(unit);
-    data.Resolution = qint16(resolution);
-    data.StartDateTime = toDayCount(clockStart);
-    QStringList finished;
-    SheetWriter writer(m_folder);
-    writer.finished = [&finished](const QString &path) { finished << path; };
-    QVERIFY(writer.available());
-    writer.writeExcelRow(data.StartDateTime, 1.0f); // no sheet open: ignored
-    writer.release();
-    QCOMPARE(writer.rowCount(), 0);
-
-    // Two runs of the same second must not overwrite each other.
-    for (int run = 0; run < 2; ++run) {
-        writer.openExcelLog(data);
-        writer.writeExcelRow(data.StartDateTime, 23.5f);
-        writer.writeExcelRow(data.StartDateTime + 1 / secondsPerDay, -0.5f);
-        QCOMPARE(writer.rowCount(), 3);
-        writer.release();
-    }
-
-    const QString stem = m_folder + QStringLiteral("/CH3 2026-03-01 10-00-00");
-    QCOMPARE(finished, QStringList({stem + ".xlsx", stem + " (2).xlsx"}));
-    // No side file or partial workbook left behind.
-    QCOMPARE(workbooks(), QStringList({finished[1], finished[0]}));
-    const QList<QStringList> rows = sheetRows(finished[0]);
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0], header(unitText(unit)));
-    QCOMPARE(rows[1], firstSample);
-    QCOMPARE(rows[2][1], QStringLiteral("10:00:01"));
-    QVERIFY(columnAIs13Wide(finished[0]));
-}
-
-void TestSheetWriter::loggedRunWritesOneRowPerSample_data()
-{
-    QTest::addColumn<bool>("writable");
-    QTest::addColumn<int>("samples");
-    // Whether the desktop has a program that opens the finished workbook.
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("3600 samples at 1 s") << true << 3600 << true;
-    QTest::newRow("no program opens workbooks") << true << 3 << false;
-    QTest::newRow("unwritable folders: the run goes on") << false << 3 << true;
-}
-
-void TestSheetWriter::loggedRunWritesOneRowPerSample()
-{
-    QFETCH(bool, writable);
-    QFETCH(int, samples);
-    QFETCH(bool, opens);
-    writeSettings(writable ? m_folder : unwritableFolder(m_dir));
-    QPointer<FormMain> main = new FormMain(m_port.get());
-    main->show();
-    QStringList opened;
-    SheetWriter::openFinished = true;
-    main->openWorkbook = [&opened, opens](const QString &path) {
-        opened << path;
-        return opens;
-    };
-    if (!writable)
-        main->journal().setFolder(unwritableFolder(m_dir) + QStringLiteral("/journal"));
-    QCOMPARE(main->excelAvailable, writable);
-    // What the run shows once it stored its first sample, and the journal it writes.
-    QString notice, journalPath;
-    bool noticeShown = false;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, this, [&] {
-        if (!main->engine().measuring || !channelData[0] || channelData[0]->DataNo < 1)
-            return;
-        watch.stop();
-        notice = main->statusBar()->currentMessage();
-        noticeShown = main->monitorWindow()->LabelNotice->isVisible() &&
-                      main->monitorWindow()->LabelNotice->text() == notice;
-        journalPath = main->journal().path();
-    });
-    watch.start(1);
-    runTimes(*main, samples);
-    SheetWriter::openFinished = false;
-    QCOMPARE(int(channelData[0]->DataNo), samples);
-    QCOMPARE(m_prompter->texts().size(), 1); // only the start question
-    // One run, one name: the journal and the workbook carry the time of the first sample.
-    const QString start =
-        QStringLiteral("CH1 ") + fromDayCount(channelData[0]->getDataDate0(0))
-                                     .toString(QStringLiteral("yyyy-MM-dd hh-mm-ss"));
-    const QStringList paths = workbooks();
-    QCOMPARE(paths.size(), writable ? 1 : 0);
-    if (writable) {
-        QCOMPARE(QFileInfo(journalPath).fileName(), start + RunJournal::fileSuffix);
-        QCOMPARE(notice, QString());
-        QCOMPARE(QFileInfo(paths[0]).fileName(), start + QStringLiteral(".xlsx"));
-        const QList<QStringList> rows = sheetRows(paths[0]);
-        QCOMPARE(rows.size(), samples + 1);
-        const double last = channelData[0]->getDataDate0(samples - 1);
-        QCOMPARE(rows.last().mid(0, 2), QStringList({longDateText(last), timeText(last)}));
-        QCOMPARE(opened, paths);
-        QCOMPARE(main->statusBar()->currentMessage(),
-                 loadString(opens ? 1767 : 7101) + u' ' + paths[0]);
-    } else {
-        // Told at the start, in the status bar and the monitor window, and still there at the
-        // end; no question holds the run up.
-        QVERIFY2(notice.startsWith(loadString(7100)), qPrintable(notice));
-        QVERIFY(noticeShown);
-        QCOMPARE(main->statusBar()->currentMessage(), notice);
-    }
-    delete main;
-}
-
-void TestSheetWriter::killedRunIsRebuiltAtNextStart()
-{
-    ClassData data;
-    data.StartDateTime = toDayCount(clockStart);
-    auto writer = std::make_unique<SheetWriter>(m_folder);
-    writer->openExcelLog(data);
-    for (int i = 0; i < 5; ++i)
-        writer->writeExcelRow(data.StartDateTime + i / secondsPerDay, 20.0f + i);
-    writer.reset();
-    const QString path = m_folder + QStringLiteral("/CH1 2026-03-01 10-00-00.xlsx");
-    QCOMPARE(workbooks(), QStringList{path + ".rows"});
-    {
-        // The kill came in the middle of a row.
-        QFile side(path + ".rows");
-        QVERIFY(side.open(QIODevice::Append));
-        side.write("2026/03/01,10:0");
-    }
-
-    writeSettings(m_folder);
-    QPointer<FormMain> main = new FormMain(m_port.get());
-    QCOMPARE(m_prompter->texts().size(), 1);
-    QVERIFY(m_prompter->texts().first().contains(path));
-    QCOMPARE(workbooks(), QStringList{path});
-    const QList<QStringList> rows = sheetRows(path);
-    QCOMPARE(rows.size(), 6);
-    QCOMPARE(rows[5], QStringList({"2026/03/01", "10:00:04", "24.0"}));
-    delete main;
-}
-
-// An unwritable folder asks nothing: test_memorydownload downloads with one throughout.
-void TestSheetWriter::downloadExportsOneSheetPerBlock()
-{
-    programMode = 1;
-    Simulator sim(Simulator::FType);
-    sim.setClock(clockStart);
-    sim.fillDemoMemory();
-    SimPort port(sim);
-    QPointer<FormReadMem> window = new FormReadMem(&port);
-    window->show();
-    Settings.ExcelFolder = m_folder;
-    m_prompter->answer(Prompter::AnswerYes); // "Load to Excel?"
-    window->readMemData();
-    delete window;
-
-    QCOMPARE(m_prompter->texts().first(), loadString(4204));
-    const QStringList paths = workbooks();
-    QCOMPARE(paths.size(), 1);
-    QVERIFY(paths[0].endsWith(QStringLiteral("/Memory 2026-03-01 10-00-00.xlsx")));
-    QVERIFY(m_prompter->texts().last().endsWith(paths[0]));
-    QStringList expectedNames;
-    for (int block = 0; block < 64; ++block) {
-        if (memBlocks[block])
-            expectedNames << QStringLiteral("No.") + signedNumberText(block + 1);
-    }
-    QCOMPARE(sheetNames(paths[0]), expectedNames);
-
-    int sheet = 0;
-    for (int block = 0; block < 64; ++block) {
-        const ClassData *data = memBlocks[block].get();
-        if (!data)
-            continue;
-        ++sheet;
-        const QList<QStringList> rows = sheetRows(paths[0], sheet);
-        QCOMPARE(rows.size(), data->DataNo + 2);
-        QCOMPARE(rows[0], QStringList{QStringLiteral("Memory No.") + signedNumberText(block + 1)});
-        QCOMPARE(rows[1], header(unitText(data->Unit)));
-        const double time = data->getDataDate0(0);
-        QCOMPARE(rows[2], QStringList({longDateText(time), timeText(time),
-                                       valueText(data->getDataY(0), data->Resolution)}));
-        QVERIFY(columnAIs13Wide(paths[0], sheet));
-    }
-}
 
 QTEST_MAIN(TestSheetWriter)
 #include "test_sheetwriter.moc"

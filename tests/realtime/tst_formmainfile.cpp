@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -55,16 +54,272 @@ class TestFormMainFile : public MainWindowFixture
 private Q_SLOTS:
     void init() { openMain(); }
     void cleanup() { closeMain(); }
-    void openedChannelSavesAsTheSameBytes();
-    void failedLoadKeepsTheChannel_data();
-    void failedLoadKeepsTheChannel();
-    void placementKeepsWindowsOnScreenAndClearOfTheMainWindow_data();
-    void placementKeepsWindowsOnScreenAndClearOfTheMainWindow();
-    void newWindowsOpenOnScreenAndClearOfTheMainWindow();
-    void fileDialogsStartInTheFolderUsedLast();
-    void cancellingTheOverwriteQuestionKeepsTheChannel();
-    void closingAsksAboutUnsavedChannels();
-    void dataMenuOpensTheTableAndDisablesItsEntry();
+    void openedChannelSavesAsTheSameBytes()
+    {
+        const QString source = openFile(2, QStringLiteral("furnace.csv"), celsiusFile);
+
+        QVERIFY(checkMeasDataExist(2));
+        QCOMPARE(m_main->curCH, qint16(2));
+        QCOMPARE(m_main->markedRow(), 3);
+        QCOMPARE(channelData[2]->Changed, qint16(2));
+        QCOMPARE(m_main->MSFlexGridCH->item(2, 1)->text(), QStringLiteral("Furnace"));
+        QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QStringLiteral("3"));
+        QCOMPARE(m_main->MSFlexGridCH->horizontalHeaderItem(5)->text(), QStringLiteral("Max[°C]"));
+        QVERIFY(!m_main->MenuFileItem[2]->isEnabled());
+        QVERIFY(m_main->MenuFileItem[3]->isEnabled());
+
+        const QString copy = m_dir.filePath(QStringLiteral("copy.csv"));
+        chooseChannel(this, 2);
+        m_prompter->answerFile(copy);
+        m_main->selectRow(1);
+        m_main->MenuFileItem[3]->trigger();
+        QCOMPARE(m_main->markedRow(), 3);
+        QCOMPARE(m_prompter->proposedPaths(), QStringList{source});
+        QFile saved(copy);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), celsiusFile);
+        QCOMPARE(channelData[2]->FileName, copy);
+        QVERIFY(m_prompter->texts().isEmpty());
+    }
+
+    void failedLoadKeepsTheChannel_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("pressStop");
+        QTest::addColumn<QString>("expected");
+        QByteArray fahrenheit = celsiusFile;
+        fahrenheit.replace("°C", "\260F"); // in Latin-1, as the Windows edition writes it
+        QTest::newRow("degrees F into a degrees C list")
+            << fahrenheit << false
+            << "Unit is different.\nThe measurement or loading is not possible.";
+        QTest::newRow("garbled sample")
+            << QByteArray(celsiusFile).replace("10:00:01,25.4", "10:00:01,??") << false
+            << "Cannot read file.\rLine 14 cannot be read:\r99/08/01,10:00:01,??";
+        QTest::newRow("cut short after the header")
+            << celsiusFile.left(celsiusFile.indexOf("99/08/01,10:00:00")) << false
+            << "Unexpected end of file.";
+        QTest::newRow("Stop pressed in endless blank lines")
+            << "Title,B\r\n" + QByteArray("\r\n").repeated(8000000) << true << "Stopped.";
+    }
+
+    void failedLoadKeepsTheChannel()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, pressStop);
+        QFETCH(QString, expected);
+        openFile(1, QStringLiteral("furnace.csv"), celsiusFile);
+        const ClassData *before = channelData[1].get();
+        m_main->MenuDataItem[1]->trigger();
+
+        // The progress dialog's Stop button, pressed as soon as the dialog shows.
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, this, [&stopper] {
+            FormFileWait *wait = FormFileWait::current();
+            if (wait && wait->isVisible()) {
+                wait->Command1->click();
+                stopper.stop();
+            }
+        });
+        if (pressStop)
+            stopper.start(5);
+        m_prompter->answer(Prompter::AnswerOk);
+        openFile(1, QStringLiteral("bad.csv"), content);
+
+        QCOMPARE(m_prompter->texts().size(), 2);
+        QVERIFY(
+            m_prompter->texts().first().endsWith(QStringLiteral("These data will be lost. OK?")));
+        QCOMPARE(m_prompter->texts().last(), expected);
+        QCOMPARE(channelData[1].get(), before);
+        QCOMPARE(channelData[1]->DataNo, qint16(3));
+        QCOMPARE(m_main->MSFlexGridCH->item(1, 1)->text(), QStringLiteral("Furnace"));
+        QCOMPARE(m_main->table(1)->windowTitle(), QStringLiteral("CH 2:Furnace"));
+        QVERIFY(m_main->isEnabled());
+        QVERIFY(!stopRequested);
+    }
+
+    void placementKeepsWindowsOnScreenAndClearOfTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("small screen")
+            << QRect(0, 0, 640, 480) << QRect(0, 0, 400, 300) << QSize(300, 200);
+        QTest::newRow("small screen, no room beside")
+            << QRect(0, 0, 800, 600) << QRect(0, 0, 700, 520) << QSize(330, 280);
+        QTest::newRow("full HD") << QRect(0, 0, 1920, 1040) << QRect(0, 0, 800, 600)
+                                 << QSize(500, 400);
+        QTest::newRow("4K, main window centred")
+            << QRect(0, 0, 3840, 2160) << QRect(1500, 800, 800, 600) << QSize(640, 480);
+        QTest::newRow("second screen, room below only")
+            << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 900, 700) << QSize(400, 300);
+        QTest::newRow("main window fills the screen")
+            << QRect(0, 24, 1024, 744) << QRect(0, 24, 1024, 744) << QSize(400, 300);
+        QTest::newRow("window larger than the screen")
+            << QRect(0, 0, 800, 600) << QRect(0, 0, 300, 200) << QSize(1000, 700);
+        QTest::newRow("main window on another screen")
+            << QRect(0, 0, 1280, 800) << QRect(2000, 0, 600, 400) << QSize(600, 500);
+    }
+
+    void placementKeepsWindowsOnScreenAndClearOfTheMainWindow()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, main);
+        QFETCH(QSize, size);
+        const QSize fit = size.boundedTo(screen.size());
+        const bool room = roomBeside(screen, main, fit);
+
+        // Ten windows of one kind, each placed while the ones before it are open.
+        QList<QPoint> taken;
+        for (int k = 0; k < 10; ++k) {
+            const QRect placed = placeFrame(screen, main, size, taken);
+            QVERIFY2(screen.contains(placed), qPrintable(QString::number(k)));
+            QCOMPARE(placed.size(), fit);
+            QVERIFY(!room || !placed.intersects(main));
+            // A window as large as the screen has one place only.
+            QVERIFY(fit == screen.size() || !taken.contains(placed.topLeft()));
+            taken.append(placed.topLeft());
+        }
+
+        // A place the user chose is kept where it suits, and left where it does not.
+        const QRect first = placeFrame(screen, main, size);
+        if (room) {
+            QCOMPARE(placeFrame(screen, main, size, {}, first.topLeft()), first);
+            const QPoint last = taken.last();
+            QCOMPARE(placeFrame(screen, main, size, {}, last).topLeft(), last);
+        }
+        QCOMPARE(placeFrame(screen, main, size, {}, main.topLeft()), first);
+        QCOMPARE(placeFrame(screen, main, size, {}, screen.bottomRight()), first);
+    }
+
+    void newWindowsOpenOnScreenAndClearOfTheMainWindow()
+    {
+        const QRect screen = m_main->screen()->availableGeometry();
+        m_main->resize(m_main->minimumSizeHint());
+        m_main->move(screen.topLeft());
+        const QRect main = m_main->frameGeometry();
+
+        QList<QWidget *> windows{m_main->monitorWindow()};
+        for (int ch = 0; ch < 8; ++ch) {
+            m_main->MenuDataItem[ch]->trigger();
+            windows.append(m_main->table(ch));
+        }
+        m_main->showGraph();
+        windows.append(m_main->graph());
+        QSet<QPoint> tableCorners;
+        const QSize tableSize = m_main->table(0)->frameGeometry().size();
+        // Room to move eight tables apart, whatever steps they take.
+        const bool apart =
+            screen.width() - tableSize.width() + screen.height() - tableSize.height() >= 200;
+        for (QWidget *window : windows) {
+            window->show();
+            const QRect frame = window->frameGeometry();
+            QVERIFY2(screen.contains(frame), qPrintable(window->objectName()));
+            if (roomBeside(screen, main, frame.size()))
+                QVERIFY2(!frame.intersects(main), qPrintable(window->objectName()));
+            if (qobject_cast<FormTable *>(window))
+                tableCorners.insert(frame.topLeft());
+        }
+        QVERIFY(!apart || tableCorners.size() == 8);
+    }
+
+    void fileDialogsStartInTheFolderUsedLast()
+    {
+        QtPrompter dialogs;
+        Prompter::setInstance(&dialogs);
+        const auto openThrough = [this](const QString &path) {
+            QString shownFolder;
+            onModal<QFileDialog>(this, [&shownFolder, path](QFileDialog *dialog) {
+                shownFolder = dialog->directory().absolutePath();
+                dialog->selectFile(path);
+                QMetaObject::invokeMethod(dialog, &QDialog::accept);
+            });
+            chooseChannel(this, 0);
+            m_main->MenuFileItem[0]->trigger();
+            return shownFolder;
+        };
+
+        Settings.LastFolder.clear();
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("runs/kiln")));
+        const QString folder = m_dir.filePath(QStringLiteral("runs/kiln"));
+        const QString first = writeFile(folder + QStringLiteral("/a.csv"), celsiusFile);
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(openThrough(first),
+                 QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
+        QVERIFY(checkMeasDataExist(0));
+
+        // Remembered across starts.
+        QVERIFY(m_main->close());
+        closeMain();
+        Settings.LastFolder.clear();
+        openMain();
+        Prompter::setInstance(&dialogs);
+        QCOMPARE(Settings.LastFolder, folder);
+        const QString second = writeFile(m_dir.filePath(QStringLiteral("b.csv")), celsiusFile);
+        QCOMPARE(openThrough(second), folder);
+        QCOMPARE(channelData[0]->FileName, second);
+        QCOMPARE(Settings.LastFolder, m_dir.path());
+        Prompter::setInstance(m_prompter.get());
+    }
+
+    void cancellingTheOverwriteQuestionKeepsTheChannel()
+    {
+        openFile(0, QStringLiteral("a.csv"), celsiusFile);
+        ClassData *before = channelData[0].get();
+
+        chooseChannel(this, 0);
+        m_prompter->answer(Prompter::AnswerCancel);
+        m_main->MenuFileItem[0]->trigger();
+        QCOMPARE(m_prompter->lastText(),
+                 QStringLiteral("CH 1:Furnace\rMeasurement data is existing "
+                                "in this CH.\rThese data will be lost. OK?"));
+        QCOMPARE(channelData[0].get(), before);
+        QCOMPARE(channelData[0]->DataNo, qint16(3));
+    }
+
+    void closingAsksAboutUnsavedChannels()
+    {
+        channelData[4] = std::make_unique<ClassData>();
+        channelData[4]->ChNo = 4;
+        channelData[4]->Title = QStringLiteral("Kiln");
+        channelData[4]->setRealTimeData(toDayCount(QDate(2026, 3, 1), QTime(10, 0)), 21.5f);
+        m_main->setSaveState(4, 1);
+        QVERIFY(m_main->MenuFileItem[2]->isEnabled());
+
+        m_prompter->answer(Prompter::AnswerCancel);
+        QVERIFY(!m_main->close());
+        QCOMPARE(m_prompter->lastText(),
+                 QStringLiteral("CH 5:Kiln\rContents of file were changed. Save?"));
+
+        m_prompter->answer(Prompter::AnswerNo);
+        QVERIFY(m_main->close());
+    }
+
+    void dataMenuOpensTheTableAndDisablesItsEntry()
+    {
+        channelData[3] = std::make_unique<ClassData>();
+        channelData[3]->ChNo = 3;
+        const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0));
+        for (int i = 0; i < 300; ++i)
+            channelData[3]->setRealTimeData(start + i / 86400.0, 20.0f + i * 0.1f);
+
+        m_main->MenuDataItem[3]->trigger();
+        FormTable *table = m_main->table(3);
+        QVERIFY(table && table->isVisible());
+        QVERIFY(!m_main->MenuDataItem[3]->isEnabled());
+        QVERIFY(table->windowTitle().startsWith(QStringLiteral("CH 4:")));
+
+        table->refreshTableData();
+        QTableWidget *grid = table->MSFlexGrid1;
+        int last = grid->rowCount() - 1;
+        while (last > 0 && (!grid->item(last, 0) || grid->item(last, 0)->text().isEmpty()))
+            --last;
+        QCOMPARE(grid->item(last, 0)->text(), QStringLiteral("300"));
+        QCOMPARE(grid->item(last, 3)->text(), QStringLiteral("49.9"));
+
+        table->close();
+        QVERIFY(m_main->MenuDataItem[3]->isEnabled());
+    }
 
 private:
     // Opens `bytes`, written to file `name`, into channel `ch` from the File menu.
@@ -77,268 +332,6 @@ private:
         return path;
     }
 };
-
-void TestFormMainFile::openedChannelSavesAsTheSameBytes()
-{
-    const QString source = openFile(2, QStringLiteral("furnace.csv"), celsiusFile);
-
-    QVERIFY(checkMeasDataExist(2));
-    QCOMPARE(m_main->curCH, qint16(2));
-    QCOMPARE(m_main->markedRow(), 3);
-    QCOMPARE(channelData[2]->Changed, qint16(2));
-    QCOMPARE(m_main->MSFlexGridCH->item(2, 1)->text(), QStringLiteral("Furnace"));
-    QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QStringLiteral("3"));
-    QCOMPARE(m_main->MSFlexGridCH->horizontalHeaderItem(5)->text(), QStringLiteral("Max[°C]"));
-    QVERIFY(!m_main->MenuFileItem[2]->isEnabled());
-    QVERIFY(m_main->MenuFileItem[3]->isEnabled());
-
-    const QString copy = m_dir.filePath(QStringLiteral("copy.csv"));
-    chooseChannel(this, 2);
-    m_prompter->answerFile(copy);
-    m_main->selectRow(1);
-    m_main->MenuFileItem[3]->trigger();
-    QCOMPARE(m_main->markedRow(), 3);
-    QCOMPARE(m_prompter->proposedPaths(), QStringList{source});
-    QFile saved(copy);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), celsiusFile);
-    QCOMPARE(channelData[2]->FileName, copy);
-    QVERIFY(m_prompter->texts().isEmpty());
-}
-
-void TestFormMainFile::failedLoadKeepsTheChannel_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("pressStop");
-    QTest::addColumn<QString>("expected");
-    QByteArray fahrenheit = celsiusFile;
-    fahrenheit.replace("°C", "\260F"); // in Latin-1, as the Windows edition writes it
-    QTest::newRow("degrees F into a degrees C list")
-        << fahrenheit << false << "Unit is different.\nThe measurement or loading is not possible.";
-    QTest::newRow("garbled sample")
-        << QByteArray(celsiusFile).replace("10:00:01,25.4", "10:00:01,??") << false
-        << "Cannot read file.\rLine 14 cannot be read:\r99/08/01,10:00:01,??";
-    QTest::newRow("cut short after the header")
-        << celsiusFile.left(celsiusFile.indexOf("99/08/01,10:00:00")) << false
-        << "Unexpected end of file.";
-    QTest::newRow("Stop pressed in endless blank lines")
-        << "Title,B\r\n" + QByteArray("\r\n").repeated(8000000) << true << "Stopped.";
-}
-
-void TestFormMainFile::failedLoadKeepsTheChannel()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(bool, pressStop);
-    QFETCH(QString, expected);
-    openFile(1, QStringLiteral("furnace.csv"), celsiusFile);
-    const ClassData *before = channelData[1].get();
-    m_main->MenuDataItem[1]->trigger();
-
-    // The progress dialog's Stop button, pressed as soon as the dialog shows.
-    QTimer stopper;
-    connect(&stopper, &QTimer::timeout, this, [&stopper] {
-        FormFileWait *wait = FormFileWait::current();
-        if (wait && wait->isVisible()) {
-            wait->Command1->click();
-            stopper.stop();
-        }
-    });
-    if (pressStop)
-        stopper.start(5);
-    m_prompter->answer(Prompter::AnswerOk);
-    openFile(1, QStringLiteral("bad.csv"), content);
-
-    QCOMPARE(m_prompter->texts().size(), 2);
-    QVERIFY(m_prompter->texts().first().endsWith(QStringLiteral("These data will be lost. OK?")));
-    QCOMPARE(m_prompter->texts().last(), expected);
-    QCOMPARE(channelData[1].get(), before);
-    QCOMPARE(channelData[1]->DataNo, qint16(3));
-    QCOMPARE(m_main->MSFlexGridCH->item(1, 1)->text(), QStringLiteral("Furnace"));
-    QCOMPARE(m_main->table(1)->windowTitle(), QStringLiteral("CH 2:Furnace"));
-    QVERIFY(m_main->isEnabled());
-    QVERIFY(!stopRequested);
-}
-
-void TestFormMainFile::placementKeepsWindowsOnScreenAndClearOfTheMainWindow_data()
-{
-    QTest::addColumn<QRect>("screen");
-    QTest::addColumn<QRect>("main");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("small screen") << QRect(0, 0, 640, 480) << QRect(0, 0, 400, 300)
-                                  << QSize(300, 200);
-    QTest::newRow("small screen, no room beside")
-        << QRect(0, 0, 800, 600) << QRect(0, 0, 700, 520) << QSize(330, 280);
-    QTest::newRow("full HD") << QRect(0, 0, 1920, 1040) << QRect(0, 0, 800, 600) << QSize(500, 400);
-    QTest::newRow("4K, main window centred")
-        << QRect(0, 0, 3840, 2160) << QRect(1500, 800, 800, 600) << QSize(640, 480);
-    QTest::newRow("second screen, room below only")
-        << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 900, 700) << QSize(400, 300);
-    QTest::newRow("main window fills the screen")
-        << QRect(0, 24, 1024, 744) << QRect(0, 24, 1024, 744) << QSize(400, 300);
-    QTest::newRow("window larger than the screen")
-        << QRect(0, 0, 800, 600) << QRect(0, 0, 300, 200) << QSize(1000, 700);
-    QTest::newRow("main window on another screen")
-        << QRect(0, 0, 1280, 800) << QRect(2000, 0, 600, 400) << QSize(600, 500);
-}
-
-void TestFormMainFile::placementKeepsWindowsOnScreenAndClearOfTheMainWindow()
-{
-    QFETCH(QRect, screen);
-    QFETCH(QRect, main);
-    QFETCH(QSize, size);
-    const QSize fit = size.boundedTo(screen.size());
-    const bool room = roomBeside(screen, main, fit);
-
-    // Ten windows of one kind, each placed while the ones before it are open.
-    QList<QPoint> taken;
-    for (int k = 0; k < 10; ++k) {
-        const QRect placed = placeFrame(screen, main, size, taken);
-        QVERIFY2(screen.contains(placed), qPrintable(QString::number(k)));
-        QCOMPARE(placed.size(), fit);
-        QVERIFY(!room || !placed.intersects(main));
-        // A window as large as the screen has one place only.
-        QVERIFY(fit == screen.size() || !taken.contains(placed.topLeft()));
-        taken.append(placed.topLeft());
-    }
-
-    // A place the user chose is kept where it suits, and left where it does not.
-    const QRect first = placeFrame(screen, main, size);
-    if (room) {
-        QCOMPARE(placeFrame(screen, main, size, {}, first.topLeft()), first);
-        const QPoint last = taken.last();
-        QCOMPARE(placeFrame(screen, main, size, {}, last).topLeft(), last);
-    }
-    QCOMPARE(placeFrame(screen, main, size, {}, main.topLeft()), first);
-    QCOMPARE(placeFrame(screen, main, size, {}, screen.bottomRight()), first);
-}
-
-void TestFormMainFile::newWindowsOpenOnScreenAndClearOfTheMainWindow()
-{
-    const QRect screen = m_main->screen()->availableGeometry();
-    m_main->resize(m_main->minimumSizeHint());
-    m_main->move(screen.topLeft());
-    const QRect main = m_main->frameGeometry();
-
-    QList<QWidget *> windows{m_main->monitorWindow()};
-    for (int ch = 0; ch < 8; ++ch) {
-        m_main->MenuDataItem[ch]->trigger();
-        windows.append(m_main->table(ch));
-    }
-    m_main->showGraph();
-    windows.append(m_main->graph());
-    QSet<QPoint> tableCorners;
-    const QSize tableSize = m_main->table(0)->frameGeometry().size();
-    // Room to move eight tables apart, whatever steps they take.
-    const bool apart =
-        screen.width() - tableSize.width() + screen.height() - tableSize.height() >= 200;
-    for (QWidget *window : windows) {
-        window->show();
-        const QRect frame = window->frameGeometry();
-        QVERIFY2(screen.contains(frame), qPrintable(window->objectName()));
-        if (roomBeside(screen, main, frame.size()))
-            QVERIFY2(!frame.intersects(main), qPrintable(window->objectName()));
-        if (qobject_cast<FormTable *>(window))
-            tableCorners.insert(frame.topLeft());
-    }
-    QVERIFY(!apart || tableCorners.size() == 8);
-}
-
-void TestFormMainFile::fileDialogsStartInTheFolderUsedLast()
-{
-    QtPrompter dialogs;
-    Prompter::setInstance(&dialogs);
-    const auto openThrough = [this](const QString &path) {
-        QString shownFolder;
-        onModal<QFileDialog>(this, [&shownFolder, path](QFileDialog *dialog) {
-            shownFolder = dialog->directory().absolutePath();
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, &QDialog::accept);
-        });
-        chooseChannel(this, 0);
-        m_main->MenuFileItem[0]->trigger();
-        return shownFolder;
-    };
-
-    Settings.LastFolder.clear();
-    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("runs/kiln")));
-    const QString folder = m_dir.filePath(QStringLiteral("runs/kiln"));
-    const QString first = writeFile(folder + QStringLiteral("/a.csv"), celsiusFile);
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QCOMPARE(openThrough(first),
-             QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
-    QVERIFY(checkMeasDataExist(0));
-
-    // Remembered across starts.
-    QVERIFY(m_main->close());
-    closeMain();
-    Settings.LastFolder.clear();
-    openMain();
-    Prompter::setInstance(&dialogs);
-    QCOMPARE(Settings.LastFolder, folder);
-    const QString second = writeFile(m_dir.filePath(QStringLiteral("b.csv")), celsiusFile);
-    QCOMPARE(openThrough(second), folder);
-    QCOMPARE(channelData[0]->FileName, second);
-    QCOMPARE(Settings.LastFolder, m_dir.path());
-    Prompter::setInstance(m_prompter.get());
-}
-
-void TestFormMainFile::cancellingTheOverwriteQuestionKeepsTheChannel()
-{
-    openFile(0, QStringLiteral("a.csv"), celsiusFile);
-    ClassData *before = channelData[0].get();
-
-    chooseChannel(this, 0);
-    m_prompter->answer(Prompter::AnswerCancel);
-    m_main->MenuFileItem[0]->trigger();
-    QCOMPARE(m_prompter->lastText(), QStringLiteral("CH 1:Furnace\rMeasurement data is existing "
-                                                    "in this CH.\rThese data will be lost. OK?"));
-    QCOMPARE(channelData[0].get(), before);
-    QCOMPARE(channelData[0]->DataNo, qint16(3));
-}
-
-void TestFormMainFile::closingAsksAboutUnsavedChannels()
-{
-    channelData[4] = std::make_unique<ClassData>();
-    channelData[4]->ChNo = 4;
-    channelData[4]->Title = QStringLiteral("Kiln");
-    channelData[4]->setRealTimeData(toDayCount(QDate(2026, 3, 1), QTime(10, 0)), 21.5f);
-    m_main->setSaveState(4, 1);
-    QVERIFY(m_main->MenuFileItem[2]->isEnabled());
-
-    m_prompter->answer(Prompter::AnswerCancel);
-    QVERIFY(!m_main->close());
-    QCOMPARE(m_prompter->lastText(),
-             QStringLiteral("CH 5:Kiln\rContents of file were changed. Save?"));
-
-    m_prompter->answer(Prompter::AnswerNo);
-    QVERIFY(m_main->close());
-}
-
-void TestFormMainFile::dataMenuOpensTheTableAndDisablesItsEntry()
-{
-    channelData[3] = std::make_unique<ClassData>();
-    channelData[3]->ChNo = 3;
-    const double start = toDayCount(QDate(2026, 3, 1), QTime(10, 0));
-    for (int i = 0; i < 300; ++i)
-        channelData[3]->setRealTimeData(start + i / 86400.0, 20.0f + i * 0.1f);
-
-    m_main->MenuDataItem[3]->trigger();
-    FormTable *table = m_main->table(3);
-    QVERIFY(table && table->isVisible());
-    QVERIFY(!m_main->MenuDataItem[3]->isEnabled());
-    QVERIFY(table->windowTitle().startsWith(QStringLiteral("CH 4:")));
-
-    table->refreshTableData();
-    QTableWidget *grid = table->MSFlexGrid1;
-    int last = grid->rowCount() - 1;
-    while (last > 0 && (!grid->item(last, 0) || grid->item(last, 0)->text().isEmpty()))
-        --last;
-    QCOMPARE(grid->item(last, 0)->text(), QStringLiteral("300"));
-    QCOMPARE(grid->item(last, 3)->text(), QStringLiteral("49.9"));
-
-    table->close();
-    QVERIFY(m_main->MenuDataItem[3]->isEnabled());
-}
 
 QTEST_MAIN(TestFormMainFile)
 #include "tst_formmainfile.moc"

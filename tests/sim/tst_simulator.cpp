@@ -3,9 +3,6 @@
 #include "PtyServer.h"
 #include "Simulator.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
