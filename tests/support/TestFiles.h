@@ -14,6 +14,13 @@ inline QString writeFile(const QString &path, const QByteArray &bytes)
     return path;
 }
 
+// The whole file at `path`; empty if it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // A folder below a plain file can never be created, whoever runs the test.
 inline QString unwritableFolder(const QTemporaryDir &dir)
 {
