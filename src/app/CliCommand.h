@@ -66,6 +66,10 @@ private:
     int m_argumentsDescriptionId = 0;
 };
 
+class SerialPort;
+// The port of the host application while a command runs inside it (runCommandInProcess).
+extern SerialPort *cliHostPort;
+
 // Writes to stdout / stderr with a line end (UTF-8).
 void cliOut(const QString &line);
 void cliErr(const QString &line);

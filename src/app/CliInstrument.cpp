@@ -16,7 +16,7 @@ CliInstrument::CliInstrument(CliOptions &options)
     : m_portOption(options.add({QStringLiteral("port")}, 7410, QStringLiteral("COMn|DEVICE"))),
       m_settingsOption(options.add({QStringLiteral("settings")}, 7411, QStringLiteral("FILE"),
                                    settingsFilePath())),
-      m_link(m_port, *this), m_instrument(m_link)
+      m_link(cliHostPort ? *cliHostPort : m_port, *this), m_instrument(m_link)
 {
 }
 

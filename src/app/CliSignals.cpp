@@ -60,6 +60,11 @@ bool stopSignalReceived()
     return received != 0;
 }
 
+void clearStopSignal()
+{
+    received = 0;
+}
+
 void setStopHandler(std::function<void()> handler)
 {
     stopHandler = std::move(handler);

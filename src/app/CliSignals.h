@@ -9,6 +9,9 @@ void installStopSignals();
 
 // True once a stop signal has arrived.
 bool stopSignalReceived();
+// Forgets a stop signal that has been dealt with, for a host that runs one command after
+// another in one process.
+void clearStopSignal();
 
 // What a stop signal does instead of raising stopRequested, for a command whose own Stop is
 // gentler (a logged run ends at its next second and keeps every sample). Empty restores the

@@ -7,8 +7,8 @@
 #include "Strings.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -63,11 +63,13 @@ QString optionHelp(const QCommandLineOption &option)
 }
 
 QtMessageHandler defaultMessageHandler = nullptr;
+CliPrinter hostPrinter;
 
 void quietRuntimeDirWarning(QtMsgType type, const QMessageLogContext &context,
                             const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
         return;
     defaultMessageHandler(type, context, message);
 }
@@ -122,14 +124,20 @@ int runCommand(const CliCommand &command, const QStringList &arguments)
 
 } // namespace
 
+SerialPort *cliHostPort = nullptr;
+
 void cliOut(const QString &line)
 {
+    if (hostPrinter)
+        return hostPrinter(false, line);
     std::fputs((line + u'\n').toUtf8().constData(), stdout);
     std::fflush(stdout);
 }
 
 void cliErr(const QString &line)
 {
+    if (hostPrinter)
+        return hostPrinter(true, line);
     std::fputs((line + u'\n').toUtf8().constData(), stderr);
 }
 
@@ -155,7 +163,8 @@ CliAmount cliAmount(const QString &text, const char *units, int id)
         QStringLiteral("^\\s*(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*([a-z]?)\\s*$"));
     const QRegularExpressionMatch match = form.match(text);
     const QString unit = match.captured(2);
-    if (!match.hasMatch() || (!unit.isEmpty() && !QByteArray(units).contains(unit.at(0).toLatin1())))
+    if (!match.hasMatch() ||
+        (!unit.isEmpty() && !QByteArray(units).contains(unit.at(0).toLatin1())))
         cliBadValue(id, text);
     return {match.captured(1).toDouble(), unit.isEmpty() ? QChar() : unit.at(0)};
 }
@@ -324,4 +333,20 @@ std::optional<int> applyDesktopOptions()
         setPortDeviceForRun(match.captured(1).toInt() - 1, match.captured(2));
     }
     return std::nullopt;
+}
+
+int runCommandInProcess(const QStringList &arguments, SerialPort &port, CliPrinter print)
+{
+    cliHostPort = &port;
+    hostPrinter = std::move(print);
+    clearStopSignal();
+    const CliCommand *found = arguments.isEmpty() ? nullptr : findCommand(arguments.first());
+    int code = ExitUsage;
+    if (found)
+        code = runCommand(*found, arguments.mid(1));
+    else
+        cliReport(loadString(7416).arg(arguments.value(0)));
+    hostPrinter = nullptr;
+    cliHostPort = nullptr;
+    return code;
 }

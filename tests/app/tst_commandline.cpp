@@ -1,9 +1,15 @@
+#include "AppState.h"
 #include "ClassData.h"
+#include "CommandLine.h"
 #include "DateTime.h"
+#include "FakePump.h"
 #include "Format.h"
 #include "PtyServer.h"
 #include "RunJournal.h"
+#include "SampleData.h"
+#include "SimPort.h"
 #include "Simulator.h"
+#include "Strings.h"
 #include "TestFiles.h"
 
 #include <QtTest>
@@ -14,7 +20,7 @@ namespace
 {
 struct Run {
     int exitCode = -1;
-    QString out;
+    QStringList out;
     QString err;
 };
 
@@ -22,26 +28,44 @@ QStringList lines(const QString &text)
 {
     return text.split(u'\n', Qt::SkipEmptyParts);
 }
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files);
+}
 } // namespace
 
-// The built orvan-utility run as a command, with no display at all, against a simulated
-// instrument on a pseudo-terminal served from this process.
+// The commands, run inside this process on the simulator and a fake clock; and the built
+// orvan-utility with no display at all, against a simulator on a pseudo-terminal, where only a
+// real process shows it: help, a report on its own platform, a logged run killed mid-way.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Journals and kept downloads, of this process and of the programs it starts.
+        qputenv("XDG_DATA_HOME", m_home.path().toLocal8Bit());
+        QCoreApplication::setApplicationName(QStringLiteral("OrvanUtility"));
+        setLanguage();
+        initLanguage();
+    }
+
     void init()
     {
+        programMode = 0;
         m_dir = std::make_unique<QTemporaryDir>();
-        m_link = m_dir->filePath(QStringLiteral("ttyORVAN"));
     }
 
     void cleanup()
     {
-        m_server.reset();
+        clearChannels();
+        m_port.reset();
         m_sim.reset();
+        m_pump.reset();
         m_dir.reset();
+        QDir(m_home.path()).removeRecursively();
     }
 
     void helpAndVersionNeedNoDisplay_data()
@@ -55,18 +79,8 @@ private Q_SLOTS:
                                  << QStringLiteral(ORVAN_VERSION) << QString();
         QTest::newRow("help lists commands")
             << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("recover") << QString();
-        QTest::newRow("command help")
-            << QStringList{QStringLiteral("settings"), QStringLiteral("-h")} << 0
-            << QStringLiteral("--emissivity <E>") << QString();
         QTest::newRow("unknown command") << QStringList{QStringLiteral("setings")} << 2 << QString()
                                          << QStringLiteral("setings");
-        QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("recover"), QStringLiteral("--output-dir"),
-                           QStringLiteral("x")}
-            << 2 << QString() << QStringLiteral("--output-dir");
-        QTest::newRow("stray argument")
-            << QStringList{QStringLiteral("clock"), QStringLiteral("now")} << 2 << QString()
-            << QStringLiteral("now");
     }
 
     void helpAndVersionNeedNoDisplay()
@@ -75,9 +89,9 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run result = run(args);
+        const Run result = program(args);
         QCOMPARE(result.exitCode, exitCode);
-        QVERIFY2(result.out.contains(out), qPrintable(result.out));
+        QVERIFY2(result.out.join(u'\n').contains(out), qPrintable(result.out.join(u'\n')));
         QVERIFY2(result.err.contains(err), qPrintable(result.err));
         // Usage errors say what was wrong; help goes to stdout only.
         QCOMPARE(result.err.isEmpty(), exitCode == 0);
@@ -86,14 +100,19 @@ private Q_SLOTS:
     void badOptionsNeverReachTheInstrument_data()
     {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("err");
 
         const auto row = [](const char *name, const char *command, const QStringList &options,
-                            const char *err) {
-            QTest::newRow(name) << (QStringList{QString::fromLatin1(command)} + options)
+                            const char *err, int exitCode = 2) {
+            QTest::newRow(name) << (QStringList{QString::fromLatin1(command)} + options) << exitCode
                                 << QString::fromUtf8(err);
         };
         const QString opt = QStringLiteral("--emissivity");
+        row("command help", "settings", {QStringLiteral("-h")}, "", 0);
+        row("unknown option", "recover", {QStringLiteral("--output-dir"), QStringLiteral("x")},
+            "--output-dir");
+        row("stray argument", "clock", {QStringLiteral("now")}, "now");
         row("emissivity above 1", "settings", {opt, QStringLiteral("1.2")}, "0.10~1.00");
         row("emissivity below 0.1", "settings", {opt, QStringLiteral("0.05")}, "0.10~1.00");
         row("emissivity not a number", "settings", {opt, QStringLiteral("0,9")}, "0,9");
@@ -131,13 +150,13 @@ private Q_SLOTS:
     void badOptionsNeverReachTheInstrument()
     {
         QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
         QFETCH(QString, err);
         plugIn(Simulator::FType);
-        // The port of the arguments comes first; a later --port wins.
-        const Run result = run(instrumentArgs(args.takeFirst()) + args);
-        QCOMPARE(result.exitCode, 2);
+        const Run result = command(args);
+        QCOMPARE(result.exitCode, exitCode);
         QVERIFY2(result.err.contains(err), qPrintable(result.err));
-        QVERIFY(result.out.isEmpty());
+        QCOMPARE(result.out.isEmpty(), exitCode != 0);
         QVERIFY2(m_sim->received().isEmpty(), qPrintable(m_sim->received().join(u'|')));
     }
 
@@ -151,28 +170,34 @@ private Q_SLOTS:
         held.scaleFull = 300;
         m_sim->setSettings(held);
 
-        const Run read = run(instrumentArgs(QStringLiteral("settings")));
+        const Run read = command({QStringLiteral("settings")});
         QCOMPARE(read.exitCode, 0);
-        QCOMPARE(
-            lines(read.out),
-            QStringList({QStringLiteral("Instrument type: L-type"), QStringLiteral("Resolution: 1"),
-                         QStringLiteral("Unit: °C"), QStringLiteral("Emissivity: 0.90"),
-                         QStringLiteral("Analog Output: -10~300 °C")}));
+        QCOMPARE(read.out, QStringList({QStringLiteral("Instrument type: L-type"),
+                                        QStringLiteral("Resolution: 1"), QStringLiteral("Unit: °C"),
+                                        QStringLiteral("Emissivity: 0.90"),
+                                        QStringLiteral("Analog Output: -10~300 °C")}));
         QVERIFY(!m_sim->received().contains(QStringLiteral("BACKUP")));
         QVERIFY(!m_sim->awake());
 
         // Zero above full is put in order; the resolution stays as the instrument had it.
-        const Run set = run(instrumentArgs(QStringLiteral("settings")) +
-                            QStringList{QStringLiteral("--emissivity"), QStringLiteral("0.85"),
-                                        QStringLiteral("--scale"), QStringLiteral("400:-20")});
+        const Run set =
+            command({QStringLiteral("settings"), QStringLiteral("--emissivity"),
+                     QStringLiteral("0.85"), QStringLiteral("--scale"), QStringLiteral("400:-20")});
         QCOMPARE(set.exitCode, 0);
         const Simulator::InstrumentSettings kept = m_sim->backedUp();
         QCOMPARE(kept.precision, 1);
         QCOMPARE(kept.emissivity, 0.85f);
         QCOMPARE(kept.scaleZero, -20);
         QCOMPARE(kept.scaleFull, 400);
-        QVERIFY2(set.out.contains(QStringLiteral("Analog Output: -20~400 °C")),
-                 qPrintable(set.out));
+        QVERIFY(set.out.contains(QStringLiteral("Analog Output: -20~400 °C")));
+        QVERIFY(!m_sim->awake());
+
+        // A field-type instrument has no scale: nothing is sent.
+        plugIn(Simulator::FType);
+        const Run scale = command(
+            {QStringLiteral("settings"), QStringLiteral("--scale"), QStringLiteral("0:100")});
+        QCOMPARE(scale.exitCode, 2);
+        QVERIFY(!m_sim->received().contains(QStringLiteral("BACKUP")));
         QVERIFY(!m_sim->awake());
     }
 
@@ -181,41 +206,32 @@ private Q_SLOTS:
         plugIn(Simulator::FType);
         m_sim->setClock(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)));
 
-        const QDateTime target(QDate(2030, 6, 15), QTime(12, 34, 56));
-        const Run set =
-            run(instrumentArgs(QStringLiteral("clock")) +
-                QStringList{QStringLiteral("--set"), QStringLiteral("2030-06-15 12:34:56")});
+        const Run set = command({QStringLiteral("clock"), QStringLiteral("--set"),
+                                 QStringLiteral("2030-06-15 12:34:56")});
         QCOMPARE(set.exitCode, 0);
         QVERIFY2(set.err.contains(QStringLiteral("Clock setting is completed.")),
                  qPrintable(set.err));
         QVERIFY(m_sim->received().contains(QStringLiteral("DATE 30/06/15")));
         QVERIFY(m_sim->received().contains(QStringLiteral("BACKUP")));
+        const QDateTime target(QDate(2030, 6, 15), QTime(12, 34, 56));
         const qint64 ahead = target.secsTo(m_sim->clock());
         QVERIFY2(ahead >= 0 && ahead < 15, qPrintable(QString::number(ahead)));
 
-        const Run read = run(instrumentArgs(QStringLiteral("clock")));
+        const Run read = command({QStringLiteral("clock")});
         QCOMPARE(read.exitCode, 0);
         const QDateTime shown =
-            QDateTime::fromString(read.out.trimmed(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        QVERIFY2(shown.isValid(), qPrintable(read.out));
+            QDateTime::fromString(read.out.value(0), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        QVERIFY2(shown.isValid(), qPrintable(read.out.join(u'\n')));
         const qint64 behind = shown.secsTo(m_sim->clock());
         QVERIFY2(behind >= 0 && behind < 15, qPrintable(QString::number(behind)));
         QVERIFY(!m_sim->awake());
 
         // Set to the computer's clock, the instrument keeps its second.
-        const Run now = run(instrumentArgs(QStringLiteral("clock")) +
-                            QStringList{QStringLiteral("--set"), QStringLiteral("now")});
-        QCOMPARE(now.exitCode, 0);
-        const qint64 drift = QDateTime::currentDateTime().secsTo(m_sim->clock());
+        QCOMPARE(command({QStringLiteral("clock"), QStringLiteral("--set"), QStringLiteral("now")})
+                     .exitCode,
+                 0);
+        const qint64 drift = m_pump->currentDateTime().secsTo(m_sim->clock());
         QVERIFY2(qAbs(drift) <= 1, qPrintable(QString::number(drift)));
-
-        // A field-type instrument has no scale: nothing is sent.
-        m_sim->clearReceived();
-        const Run scale = run(instrumentArgs(QStringLiteral("settings")) +
-                              QStringList{QStringLiteral("--scale"), QStringLiteral("0:100")});
-        QCOMPARE(scale.exitCode, 2);
-        QVERIFY(!m_sim->received().contains(QStringLiteral("BACKUP")));
-        QVERIFY(!m_sim->awake());
     }
 
     void missingInstrumentEndsWithOne_data()
@@ -230,11 +246,12 @@ private Q_SLOTS:
     {
         QFETCH(bool, silent);
         QFETCH(QString, err);
-        if (silent) {
-            plugIn(Simulator::LType);
+        plugIn(Simulator::LType);
+        if (silent)
             m_sim->setFault(Simulator::Silence, -1);
-        }
-        const Run result = run(instrumentArgs(QStringLiteral("settings")));
+        else
+            m_port->failNextOpen(SerialPort::NotFound);
+        const Run result = command({QStringLiteral("settings")});
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.err.contains(err), qPrintable(result.err));
         QVERIFY(result.out.isEmpty());
@@ -246,20 +263,19 @@ private Q_SLOTS:
     {
         plugIn(Simulator::LType);
         m_sim->setFault(Simulator::Silence, -1);
-        QElapsedTimer clock;
-        bool signalled = false;
-        const Run result = run(instrumentArgs(QStringLiteral("settings")), [&](QProcess &process) {
-            if (!signalled && m_sim->received().contains(QStringLiteral("TYPE"))) {
-                signalled = true;
-                clock.start();
-                ::kill(pid_t(process.processId()), SIGTERM);
-            }
+        qint64 signalledAt = -1;
+        // Two seconds of waking, then the wait for the reply to TYPE.
+        m_pump->schedule(2500, [&] {
+            signalledAt = m_pump->monotonicMs();
+            std::raise(SIGTERM);
         });
-        QVERIFY(signalled);
+        const Run result = command({QStringLiteral("settings")});
         QCOMPARE(result.exitCode, 130);
+        QVERIFY(signalledAt >= 0);
         // Waiting out the reply's three seconds and then putting the instrument to sleep would
         // take well over this; the stop leaves only the sleep.
-        QVERIFY2(clock.elapsed() < 3500, qPrintable(QString::number(clock.elapsed())));
+        const qint64 took = m_pump->monotonicMs() - signalledAt;
+        QVERIFY2(took < 1500, qPrintable(QString::number(took)));
         QVERIFY(m_sim->received().contains(QStringLiteral("off")));
     }
 
@@ -269,7 +285,6 @@ private Q_SLOTS:
         const QString out = m_dir->filePath(QStringLiteral("out"));
         ClassData header;
         header.ChNo = 2;
-        header.Emissivity = 0.95f;
         header.StartDateTime = 46000.5;
         QString path;
         {
@@ -279,108 +294,56 @@ private Q_SLOTS:
                 journal.append(46000.5 + i / 86400.0, 20.5f + float(i));
             path = journal.path();
         } // left without finish(), as by a crash
-        const QStringList args{QStringLiteral("recover"), QStringLiteral("--journals"), journals};
+        const QStringList args{QStringLiteral("recover"), QStringLiteral("--journals"), journals,
+                               QStringLiteral("-o")};
 
         // An output folder that cannot be made keeps the journal for the next try.
-        const Run failed = run(args + QStringList{QStringLiteral("-o"), unwritableFolder(*m_dir)});
-        QCOMPARE(failed.exitCode, 2);
+        QCOMPARE(command(args + QStringList{unwritableFolder(*m_dir)}).exitCode, 2);
         QVERIFY(QFileInfo::exists(path));
 
-        const Run kept = run(args + QStringList{QStringLiteral("-o"), out});
+        const Run kept = command(args + QStringList{out});
         QCOMPARE(kept.exitCode, 0);
-        const QStringList listed = lines(kept.out);
-        QCOMPARE(listed.size(), 1);
-        QCOMPARE(QFileInfo(listed.first()).path(), out);
+        QCOMPARE(kept.out.size(), 1);
+        QCOMPARE(QFileInfo(kept.out.first()).path(), out);
         ClassData data;
-        QVERIFY(data.loadFileData(listed.first()));
+        QVERIFY(data.loadFileData(kept.out.first()));
         QCOMPARE(data.DataNo, qint16(3));
         QVERIFY(!QFileInfo::exists(path));
 
-        const Run again = run(args + QStringList{QStringLiteral("-o"), out});
+        const Run again = command(args + QStringList{out});
         QCOMPARE(again.exitCode, 0);
         QVERIFY(again.out.isEmpty());
         QVERIFY2(again.err.contains(QStringLiteral("No run to recover.")), qPrintable(again.err));
     }
 
-    // The report runs on its own platform, with no display: the files' tables and the cursor
-    // readings at the given elapsed times reach the PDF, and a bad file or cursor writes nothing.
-    void reportPrintsChannelFilesWithoutDisplay()
-    {
-        const QByteArray header = "Title,Furnace\r\nStart Time,26/12/07,06:00:00\r\n"
-                                  "Stop Time,26/12/07,06:00:20\r\nData Number, 3\r\nUnit,\xb0"
-                                  "C\r\n"
-                                  "Meas. Person,Tanaka\r\nDate,Time,Data[\xb0"
-                                  "C]\r\n";
-        const QString kiln = writeFile(m_dir->filePath(QStringLiteral("kiln.csv")),
-                                       header + "26/12/07,06:00:00,24.1\r\n26/12/07,06:00:10,"
-                                                "25.4\r\n26/12/07,06:00:20,-12.5\r\n");
-        const QString bad = writeFile(m_dir->filePath(QStringLiteral("bad.csv")),
-                                      header + "26/12/07,06:00:00,junk\r\n");
-        const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
-
-        const Run done = run({QStringLiteral("report"), kiln, kiln, QStringLiteral("-o"), pdf,
-                              QStringLiteral("--cursor-a"), QStringLiteral("10s"),
-                              QStringLiteral("--cursor-b"), QStringLiteral("0:00:20")});
-        QCOMPARE(done.exitCode, 0);
-        QVERIFY2(done.err.isEmpty(), qPrintable(done.err));
-        const QString text = pdfText(pdf, {QStringLiteral("-layout")});
-        QVERIFY2(text.contains(QStringLiteral("kiln.csv")), qPrintable(text));
-        QVERIFY(text.contains(QStringLiteral("Tanaka")));
-        QVERIFY(text.contains(QStringLiteral("0Days 00:00:10")));
-        QVERIFY(text.contains(QStringLiteral("25.4 26/12/07 06:00:10")));
-        QVERIFY(text.contains(QStringLiteral("-12.5 26/12/07 06:00:20")));
-        const QStringList rows =
-            lines(text).filter(QRegularExpression(QStringLiteral("^2 +Furnace")));
-        QCOMPARE(rows.size(), 1);
-
-        for (const QStringList &args :
-             {QStringList{kiln, bad, QStringLiteral("-o"), pdf},
-              QStringList{kiln, QStringLiteral("-o"), pdf, QStringLiteral("--cursor-a"),
-                          QStringLiteral("ten")},
-              QStringList{kiln}}) {
-            QFile::remove(pdf);
-            const Run refused = run(QStringList{QStringLiteral("report")} + args);
-            QCOMPARE(refused.exitCode, 2);
-            QVERIFY(!refused.err.isEmpty());
-            QVERIFY(!QFileInfo::exists(pdf));
-        }
-    }
-
     // 300 records on a fast line: every record reaches the file and the kept copy, and
-    // --clear-after clears the instrument only once the file reads back; a file that cannot be
-    // written leaves the instrument's memory as it was.
+    // --clear-after clears the instrument only once the file reads back; a file that cannot
+    // be written leaves the instrument's memory as it was.
     void downloadKeepsEveryRecordAndClearsOnlyAfterReadBack()
     {
         plugIn(Simulator::FType);
         m_sim->setBaud(115200);
         m_sim->fillMemory(300);
         const QString listing = m_dir->filePath(QStringLiteral("listing.txt"));
+        const QStringList args{QStringLiteral("download"), QStringLiteral("--clear-after"),
+                               QStringLiteral("-o")};
 
-        const Run refused = run(instrumentArgs(QStringLiteral("download")) +
-                                QStringList{QStringLiteral("-o"),
-                                            unwritableFolder(*m_dir) + QStringLiteral("/l.txt"),
-                                            QStringLiteral("--clear-after")});
+        const Run refused = command(args + QStringList{unwritableFolder(*m_dir) + "/l.txt"});
         QCOMPARE(refused.exitCode, 2);
         QVERIFY(m_sim->received().isEmpty());
 
-        const Run done =
-            run(instrumentArgs(QStringLiteral("download")) +
-                QStringList{QStringLiteral("-o"), listing, QStringLiteral("--clear-after")});
+        const Run done = command(args + QStringList{listing});
         QCOMPARE(done.exitCode, 0);
-        QCOMPARE(lines(done.out), QStringList{listing});
+        QCOMPARE(done.out, QStringList{listing});
         QVERIFY2(done.err.contains(QStringLiteral("300 records in")), qPrintable(done.err));
         QVERIFY(m_sim->received().contains(QStringLiteral("CLR")));
-        const QStringList kept =
-            QDir(m_dir->filePath(QStringLiteral("data/OrvanUtility/downloads")))
-                .entryList(QDir::Files);
+        const QString keptFolder =
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/downloads/";
+        const QStringList kept = filesIn(keptFolder);
         QCOMPARE(kept.size(), 1);
-        for (const QString &file : {listing, m_dir->filePath(QStringLiteral("data/OrvanUtility/"
-                                                                            "downloads/") +
-                                                             kept.last())}) {
+        for (const QString &file : QStringList{listing, keptFolder + kept.last()}) {
             int samples = 0;
-            QFile in(file);
-            QVERIFY(in.open(QIODevice::ReadOnly));
-            for (const QString &line : lines(QString::fromLatin1(in.readAll())))
+            for (const QString &line : lines(QString::fromLatin1(readFile(file))))
                 samples += line.count(u',') >= 2 && line.at(0).isDigit() && line.at(2) == u'/';
             QCOMPARE(samples, 300);
         }
@@ -392,6 +355,7 @@ private Q_SLOTS:
         QTest::newRow("ten samples") << false;
         QTest::newRow("Ctrl+C in the middle") << true;
     }
+
     // A logged run prints each sample as it is stored and saves them all as File > Save does:
     // after its count, and after Ctrl+C, which ends it as the Stop button does.
     void logWritesEverySampleItPrinted()
@@ -399,93 +363,178 @@ private Q_SLOTS:
         QFETCH(bool, interrupted);
         plugIn(Simulator::LType);
         const QString file = m_dir->filePath(QStringLiteral("run.csv"));
-        QStringList args = instrumentArgs(QStringLiteral("log")) +
-                           QStringList{QStringLiteral("-o"),        file,
-                                       QStringLiteral("--title"),   QStringLiteral("Kiln, east"),
-                                       QStringLiteral("--channel"), QStringLiteral("3")};
+        QStringList args{
+            QStringLiteral("log"),     QStringLiteral("-o"),         file,
+            QStringLiteral("--title"), QStringLiteral("Kiln, east"), QStringLiteral("--channel"),
+            QStringLiteral("3")};
         if (!interrupted)
             args << QStringLiteral("--count") << QStringLiteral("10");
-        bool signalled = false;
-        const Run result = run(args, [&](QProcess &process) {
-            if (interrupted && !signalled && process.peek(4096).count('\n') >= 4) {
-                signalled = true;
-                ::kill(pid_t(process.processId()), SIGINT);
-            }
+        const Run result = command(args, [&](const QStringList &out) {
+            if (interrupted && out.size() == 4)
+                std::raise(SIGINT);
         });
-        QCOMPARE(result.exitCode, interrupted ? 130 : 0);
-        const QStringList printed = lines(result.out);
-        QVERIFY2(printed.size() >= (interrupted ? 4 : 10), qPrintable(result.err));
-        if (!interrupted)
-            QCOMPARE(printed.size(), 10);
-
+        QVERIFY2(result.exitCode == (interrupted ? 130 : 0), qPrintable(result.err));
+        QCOMPARE(result.out.size(), interrupted ? 4 : 10);
         ClassData data;
         QVERIFY(data.loadFileData(file));
         QCOMPARE(data.Title, QStringLiteral("Kiln, east"));
-        QCOMPARE(int(data.DataNo), printed.size());
-        for (int i = 0; i < printed.size(); ++i) {
-            const QDateTime time = QDateTime::fromString(printed[i].section(u',', 0, 0),
+        QCOMPARE(int(data.DataNo), result.out.size());
+        for (int i = 0; i < result.out.size(); ++i) {
+            const QString &line = result.out[i];
+            const QDateTime time = QDateTime::fromString(line.section(u',', 0, 0),
                                                          QStringLiteral("yyyy-MM-dd hh:mm:ss"));
             QCOMPARE(data.getDataDateTime(i), dateTimeText(toDayCount(time)));
-            QCOMPARE(valueText(data.getDataY(i), data.Resolution), printed[i].section(u',', 1));
+            QCOMPARE(valueText(data.getDataY(i), data.Resolution), line.section(u',', 1));
         }
         QVERIFY(!m_sim->awake());
         // The run is over and saved: nothing is left to recover.
-        QVERIFY(QDir(m_dir->filePath(QStringLiteral("data/OrvanUtility/journal")))
-                    .entryList(QDir::Files)
-                    .isEmpty());
+        QVERIFY(filesIn(RunJournal::defaultFolder()).isEmpty());
+    }
+
+    // The built program, killed with SIGKILL in the middle of a logged run on a real terminal:
+    // `recover` brings back every sample it printed before it died.
+    void killedLogLosesNoSample()
+    {
+        Simulator sim(Simulator::LType);
+        PtyServer server(sim);
+        const QString link = m_dir->filePath(QStringLiteral("ttyORVAN"));
+        QVERIFY2(server.start(link), qPrintable(server.errorString()));
+        QString printed;
+        const Run killed = program(
+            {QStringLiteral("log"), QStringLiteral("--port"), link, QStringLiteral("--settings"),
+             m_dir->filePath(QStringLiteral("OrvanUtility.ini"))},
+            [&](QProcess &process) {
+                printed += QString::fromUtf8(process.readAllStandardOutput());
+                if (printed.count(u'\n') >= 2)
+                    ::kill(pid_t(process.processId()), SIGKILL);
+            });
+        QCOMPARE(killed.exitCode, -1);
+        const QString out = m_dir->filePath(QStringLiteral("out"));
+        const Run recovered = program({QStringLiteral("recover"), QStringLiteral("-o"), out});
+        QCOMPARE(recovered.exitCode, 0);
+        QCOMPARE(recovered.out.size(), 1);
+        const QStringList before = lines(printed);
+        ClassData data;
+        QVERIFY(data.loadFileData(recovered.out.first()));
+        // Samples stored after the last one printed may come back too, never fewer.
+        QVERIFY2(data.DataNo >= before.size(), qPrintable(printed));
+        for (int i = 0; i < before.size(); ++i)
+            QCOMPARE(valueText(data.getDataY(i), data.Resolution), before[i].section(u',', 1));
+    }
+
+    // The report runs on its own platform, with no display: the files' tables and the cursor
+    // readings at the given elapsed times reach the PDF, and a bad file or cursor writes
+    // nothing.
+    void reportPrintsChannelFilesWithoutDisplay()
+    {
+        const QByteArray header = "Title,Furnace\r\nStart Time,26/12/07,06:00:00\r\n"
+                                  "Stop Time,26/12/07,06:00:20\r\nData Number, 3\r\nUnit,\xb0"
+                                  "C\r\nMeas. Person,Tanaka\r\nDate,Time,Data[\xb0"
+                                  "C]\r\n";
+        const QString kiln = writeFile(m_dir->filePath(QStringLiteral("kiln.csv")),
+                                       header + "26/12/07,06:00:00,24.1\r\n26/12/07,06:00:10,"
+                                                "25.4\r\n26/12/07,06:00:20,-12.5\r\n");
+        const QString bad = writeFile(m_dir->filePath(QStringLiteral("bad.csv")),
+                                      header + "26/12/07,06:00:00,junk\r\n");
+        const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
+
+        const Run done = program({QStringLiteral("report"), kiln, kiln, QStringLiteral("-o"), pdf,
+                                  QStringLiteral("--cursor-a"), QStringLiteral("10s"),
+                                  QStringLiteral("--cursor-b"), QStringLiteral("0:00:20")});
+        QCOMPARE(done.exitCode, 0);
+        QVERIFY2(done.err.isEmpty(), qPrintable(done.err));
+        const QString text = pdfText(pdf, {QStringLiteral("-layout")});
+        QVERIFY2(text.contains(QStringLiteral("kiln.csv")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Tanaka")));
+        QVERIFY(text.contains(QStringLiteral("0Days 00:00:10")));
+        QVERIFY(text.contains(QStringLiteral("25.4 26/12/07 06:00:10")));
+        QVERIFY(text.contains(QStringLiteral("-12.5 26/12/07 06:00:20")));
+        QCOMPARE(lines(text).filter(QRegularExpression(QStringLiteral("^2 +Furnace"))).size(), 1);
+
+        for (const QStringList &args :
+             {QStringList{kiln, bad, QStringLiteral("-o"), pdf},
+              QStringList{kiln, QStringLiteral("-o"), pdf, QStringLiteral("--cursor-a"),
+                          QStringLiteral("ten")},
+              QStringList{kiln}}) {
+            QFile::remove(pdf);
+            const Run refused = program(QStringList{QStringLiteral("report")} + args);
+            QCOMPARE(refused.exitCode, 2);
+            QVERIFY(!refused.err.isEmpty());
+            QVERIFY(!QFileInfo::exists(pdf));
+        }
     }
 
 private:
-    // Serves a simulated instrument of `type` at m_link.
+    // A simulated instrument of `type` on the in-process port, with a fresh fake clock.
     void plugIn(Simulator::Type type)
     {
+        // One pump at a time: a pump that goes uninstalls itself.
+        m_port.reset();
+        m_sim.reset();
+        m_pump.reset();
+        m_pump = std::make_unique<FakePump>(QDateTime::currentDateTime());
         m_sim = std::make_unique<Simulator>(type);
-        m_server = std::make_unique<PtyServer>(*m_sim);
-        QVERIFY2(m_server->start(m_link), qPrintable(m_server->errorString()));
+        m_port = std::make_unique<SimPort>(*m_sim);
     }
 
-    // orvan-utility with `args` and --settings pointing into the test folder for instrument
-    // commands; the event loop (and so the simulator) runs meanwhile.
-    Run run(QStringList args, const std::function<void(QProcess &)> &whileRunning = {})
+    // The command inside this process, with --settings in the test folder; `printed` sees the
+    // stdout lines so far after each one.
+    Run command(QStringList args, const std::function<void(const QStringList &)> &printed = {})
+    {
+        if (!m_port)
+            plugIn(Simulator::LType);
+        if (args.first() != QLatin1String("recover"))
+            args << QStringLiteral("--settings")
+                 << m_dir->filePath(QStringLiteral("OrvanUtility.ini"));
+        Run result;
+        result.exitCode =
+            runCommandInProcess(args, *m_port, [&](bool toStderr, const QString &line) {
+                if (toStderr) {
+                    result.err += line + u'\n';
+                    return;
+                }
+                result.out << line;
+                if (printed)
+                    printed(result.out);
+            });
+        return result;
+    }
+
+    // The built orvan-utility with no display; the event loop (and so a pseudo-terminal's
+    // simulator) runs meanwhile. A process that does not end normally has exit code -1.
+    Run program(const QStringList &args, const std::function<void(QProcess &)> &whileRunning = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
         QProcess process;
         process.setProcessEnvironment(env);
         QEventLoop loop;
         connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
         QTimer poll;
         if (whileRunning)
             connect(&poll, &QTimer::timeout, this, [&] { whileRunning(process); });
         poll.start(20);
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         process.start(QStringLiteral(ORVAN_UTILITY), args);
         loop.exec();
-        Run result;
         if (process.state() != QProcess::NotRunning) {
             process.kill();
             process.waitForFinished();
-            return result;
+            return {};
         }
+        Run result;
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.out = lines(QString::fromUtf8(process.readAllStandardOutput()));
         result.err = QString::fromUtf8(process.readAllStandardError());
         return result;
     }
 
-    QStringList instrumentArgs(const QString &command) const
-    {
-        return {command, QStringLiteral("--port"), m_link, QStringLiteral("--settings"),
-                m_dir->filePath(QStringLiteral("OrvanUtility.ini"))};
-    }
-
+    QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_link;
+    std::unique_ptr<FakePump> m_pump;
     std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<PtyServer> m_server;
+    std::unique_ptr<SimPort> m_port;
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

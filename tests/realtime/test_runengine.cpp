@@ -269,6 +269,54 @@ private Q_SLOTS:
         QVERIFY(!m_rig->port.isOpen());
     }
 
+    // The adapter pulled in the middle of a logged run and plugged back in while "No reply"
+    // shows: the closed port counts as silence at once, and Retry goes on to the run's end
+    // with every sample from before the gap kept.
+    void runGoesOnAfterRetryWithTheAdapterBack()
+    {
+        RunSettings settings;
+        settings.channel = 1;
+        settings.intervalCount = 1;
+        settings.logCount = 15;
+        settings.logUnit = logSeconds;
+        FakePump &pump = m_rig->pump;
+        qint64 unpluggedAt = -1, askedAt = -1;
+        int samplesBefore = 0;
+        pump.schedule(5500, [&] {
+            unpluggedAt = pump.monotonicMs();
+            samplesBefore = m_view.samples.size();
+            m_rig->port.setUnplugged(true);
+            m_rig->prompter.onNextMessage([&] {
+                askedAt = pump.monotonicMs();
+                pump.advance(1500); // finding the adapter and plugging it back in
+                m_rig->port.setUnplugged(false);
+            });
+        });
+        m_rig->prompter.answer(Prompter::AnswerOk); // "Connection OK?"
+        m_rig->prompter.answer(Prompter::AnswerRetry);
+        QVERIFY2(m_engine->startRealTime(settings), qPrintable(m_rig->prompter.texts().join(u'|')));
+
+        QVERIFY2(askedAt >= 0, qPrintable(m_rig->prompter.texts().join(u'|')));
+        QVERIFY2(askedAt - unpluggedAt < 2500, qPrintable(QString::number(askedAt - unpluggedAt)));
+        QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{QStringLiteral("No reply. (:) ")});
+        QVERIFY(!m_engine->measuring);
+        QVERIFY(!m_rig->sim.awake());
+        const ClassData &data = *channelData[1];
+        QCOMPARE(int(data.DataNo), m_view.samples.size());
+        QVERIFY(samplesBefore >= 2);
+        int gapAt = -1;
+        for (int i = 1; i < data.DataNo; ++i) {
+            const qint64 step = wholeSeconds(data.getDataDate0(i) - data.getDataDate0(i - 1));
+            QVERIFY2(step >= 1, qPrintable(QStringLiteral("sample %1").arg(i)));
+            if (step > 1 && gapAt < 0)
+                gapAt = i;
+        }
+        QCOMPARE(gapAt, samplesBefore);
+        QVERIFY(data.DataNo - gapAt >= 2);
+        // To its end: the last sample falls in the run's last second.
+        QVERIFY(wholeSeconds(data.getDataDate0(data.DataNo - 1) - data.getDataDate0(0)) >= 13);
+    }
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<InstrumentRig> m_rig;

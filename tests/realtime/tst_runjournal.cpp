@@ -10,7 +10,6 @@
 
 #include <QtTest>
 
-#include <csignal>
 
 namespace
 {
@@ -27,17 +26,10 @@ QStringList filesIn(const QString &folder, const QString &pattern)
     return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
 }
 
-QStringList readLines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
 } // namespace
 
 // The run journal: what a crash leaves behind is offered back at the next start, whole
-// samples exactly as stored; a real process killed mid-run loses none of its samples.
+// samples exactly as stored.
 class TestRunJournal : public QObject
 {
     Q_OBJECT
@@ -151,65 +143,6 @@ private Q_SLOTS:
         QVERIFY(filesIn(RunJournal::recoveryFolder(), QStringLiteral("*")).isEmpty());
         live.finish();
         QVERIFY(!QFileInfo::exists(live.path()));
-    }
-
-    // A real orvan-utility on a real simulator, killed with SIGKILL in the middle of a logged run,
-    // then started again: every sample its table window showed before the kill comes back.
-    void killedProcessLosesNoSample()
-    {
-        QTemporaryDir dir;
-        const QString link = dir.filePath(QStringLiteral("COM1"));
-        QProcess sim;
-        sim.start(QStringLiteral(ORVAN_SIM),
-                  {QStringLiteral("--type"), QStringLiteral("L"), QStringLiteral("--link"), link});
-        QVERIFY(sim.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(link), 10000);
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(ORVAN_CRASHDRIVER));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("ORVAN_DRIVER_CH"), QStringLiteral("2"));
-        QStringList args;
-        for (int n = 1; n <= 4; ++n)
-            args << QStringLiteral("--port") << QStringLiteral("COM%1=%2").arg(n).arg(link);
-        const QString seen = dir.filePath(QStringLiteral("seen.txt"));
-        const QString recovered = dir.filePath(QStringLiteral("recovered.txt"));
-        const QString journals = dir.filePath(QStringLiteral("data/OrvanUtility/journal"));
-
-        const auto startApp = [&](QProcess &app, const QString &mode, const QString &out) {
-            env.insert(QStringLiteral("ORVAN_DRIVER"), mode);
-            env.insert(QStringLiteral("ORVAN_DRIVER_OUT"), out);
-            app.setProcessEnvironment(env);
-            app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            app.start(QStringLiteral(ORVAN_UTILITY), args);
-            return app.waitForStarted();
-        };
-
-        QProcess logging;
-        QVERIFY(startApp(logging, QStringLiteral("log"), seen));
-        QTRY_VERIFY_WITH_TIMEOUT(readLines(seen).size() >= 6, 60000);
-        ::kill(pid_t(logging.processId()), SIGKILL);
-        QVERIFY(logging.waitForFinished());
-        const QStringList before = readLines(seen);
-        QCOMPARE(filesIn(journals, QStringLiteral("CH3 *.journal")).size(), 1);
-
-        QProcess restarted;
-        QVERIFY(startApp(restarted, QStringLiteral("recover"), recovered));
-        QTRY_VERIFY_WITH_TIMEOUT(readLines(recovered).value(readLines(recovered).size() - 1) ==
-                                     QLatin1String("END"),
-                                 30000);
-        restarted.kill();
-        restarted.waitForFinished();
-        sim.terminate();
-        sim.waitForFinished();
-
-        const QStringList after = readLines(recovered).mid(0, readLines(recovered).size() - 1);
-        // Samples stored after the table last showed them may come back too, never fewer.
-        QVERIFY2(after.size() >= before.size(), qPrintable(after.join(u' ')));
-        QCOMPARE(after.mid(0, before.size()), before);
-        QVERIFY(filesIn(journals, QStringLiteral("*.journal")).isEmpty());
     }
 
 private:
