@@ -70,22 +70,22 @@ private Q_SLOTS:
 
     void helpAndVersionNeedNoDisplay_data()
     {
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
 
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+        QTest::newRow("version") << QStringLiteral("--version") << 0
                                  << QStringLiteral(ORVAN_VERSION) << QString();
         QTest::newRow("help lists commands")
-            << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("recover") << QString();
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("setings")} << 2 << QString()
-                                         << QStringLiteral("setings");
+            << QStringLiteral("--help") << 0 << QStringLiteral("recover") << QString();
+        QTest::newRow("unknown command")
+            << QStringLiteral("setings") << 2 << QString() << QStringLiteral("setings");
     }
 
     void helpAndVersionNeedNoDisplay()
     {
-        QFETCH(QStringList, args);
+        QFETCH(QString, args);
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
@@ -99,57 +99,39 @@ private Q_SLOTS:
 
     void badOptionsNeverReachTheInstrument_data()
     {
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("err");
 
-        const auto row = [](const char *name, const char *command, const QStringList &options,
-                            const char *err, int exitCode = 2) {
-            QTest::newRow(name) << (QStringList{QString::fromLatin1(command)} + options) << exitCode
-                                << QString::fromUtf8(err);
+        // Arguments separated by "|".
+        const auto row = [](const char *name, const char *args, const char *err, int code = 2) {
+            QTest::newRow(name) << QString::fromUtf8(args) << code << QString::fromUtf8(err);
         };
-        const QString opt = QStringLiteral("--emissivity");
-        row("command help", "settings", {QStringLiteral("-h")}, "", 0);
-        row("unknown option", "recover", {QStringLiteral("--output-dir"), QStringLiteral("x")},
-            "--output-dir");
-        row("stray argument", "clock", {QStringLiteral("now")}, "now");
-        row("emissivity above 1", "settings", {opt, QStringLiteral("1.2")}, "0.10~1.00");
-        row("emissivity below 0.1", "settings", {opt, QStringLiteral("0.05")}, "0.10~1.00");
-        row("emissivity not a number", "settings", {opt, QStringLiteral("0,9")}, "0,9");
-        row("resolution", "settings", {QStringLiteral("--resolution"), QStringLiteral("0.5")},
-            "0.5");
-        row("scale beyond C range", "settings",
-            {QStringLiteral("--scale"), QStringLiteral("-70:600")}, "-50°C~ 500°C");
-        row("scale span", "settings", {QStringLiteral("--scale=0:9")}, " 10 °C");
-        row("scale form", "settings", {QStringLiteral("--scale"), QStringLiteral("0-500")},
-            "0-500");
-        row("port number", "settings", {QStringLiteral("--port"), QStringLiteral("COM5")}, "COM5");
-        row("clock year", "clock", {QStringLiteral("--set"), QStringLiteral("2080-01-01 00:00:00")},
-            "2079");
-        row("clock day", "clock", {QStringLiteral("--set"), QStringLiteral("2027-02-29 10:00")},
-            "Date/Time value is wrong.");
-        row("clock text", "clock", {QStringLiteral("--set"), QStringLiteral("tomorrow")},
-            "tomorrow");
+        row("command help", "settings|-h", "", 0);
+        row("unknown option", "recover|--output-dir|x", "--output-dir");
+        row("stray argument", "clock|now", "now");
+        row("emissivity above 1", "settings|--emissivity|1.2", "0.10~1.00");
+        row("emissivity below 0.1", "settings|--emissivity|0.05", "0.10~1.00");
+        row("emissivity not a number", "settings|--emissivity|0,9", "0,9");
+        row("resolution", "settings|--resolution|0.5", "0.5");
+        row("scale beyond C range", "settings|--scale|-70:600", "-50°C~ 500°C");
+        row("scale span", "settings|--scale=0:9", " 10 °C");
+        row("scale form", "settings|--scale|0-500", "0-500");
+        row("port number", "settings|--port|COM5", "COM5");
+        row("clock year", "clock|--set|2080-01-01 00:00:00", "2079");
+        row("clock day", "clock|--set|2027-02-29 10:00", "Date/Time value is wrong.");
+        row("clock text", "clock|--set|tomorrow", "tomorrow");
         // A logged run's times, checked by the measurement time dialog's rules.
-        row("log interval", "log", {QStringLiteral("--interval"), QStringLiteral("3601")},
-            "1 ~ 3600");
-        row("log count beyond a channel", "log",
-            {QStringLiteral("--count"), QStringLiteral("32001")}, "0 ~ 32000");
-        row("log span beyond a channel", "log",
-            {QStringLiteral("--interval"), QStringLiteral("1m"), QStringLiteral("--for"),
-             QStringLiteral("23d")},
-            "0 ~ 22.22");
-        row("log two logging times", "log",
-            {QStringLiteral("--count"), QStringLiteral("5"), QStringLiteral("--for"),
-             QStringLiteral("1h")},
-            "--count, --for or --stop-at");
-        row("log start passed", "log",
-            {QStringLiteral("--start-at"), QStringLiteral("2020-01-01 06:00")}, "has passed");
+        row("log interval", "log|--interval|3601", "1 ~ 3600");
+        row("log count beyond a channel", "log|--count|32001", "0 ~ 32000");
+        row("log span beyond a channel", "log|--interval|1m|--for|23d", "0 ~ 22.22");
+        row("log two logging times", "log|--count|5|--for|1h", "--count, --for or --stop-at");
+        row("log start passed", "log|--start-at|2020-01-01 06:00", "has passed");
     }
 
     void badOptionsNeverReachTheInstrument()
     {
-        QFETCH(QStringList, args);
+        QFETCH(QString, args);
         QFETCH(int, exitCode);
         QFETCH(QString, err);
         plugIn(Simulator::FType);
@@ -170,7 +152,7 @@ private Q_SLOTS:
         held.scaleFull = 300;
         m_sim->setSettings(held);
 
-        const Run read = command({QStringLiteral("settings")});
+        const Run read = command(QStringLiteral("settings"));
         QCOMPARE(read.exitCode, 0);
         QCOMPARE(read.out, QStringList({QStringLiteral("Instrument type: L-type"),
                                         QStringLiteral("Resolution: 1"), QStringLiteral("Unit: °C"),
@@ -180,9 +162,7 @@ private Q_SLOTS:
         QVERIFY(!m_sim->awake());
 
         // Zero above full is put in order; the resolution stays as the instrument had it.
-        const Run set =
-            command({QStringLiteral("settings"), QStringLiteral("--emissivity"),
-                     QStringLiteral("0.85"), QStringLiteral("--scale"), QStringLiteral("400:-20")});
+        const Run set = command(QStringLiteral("settings|--emissivity|0.85|--scale|400:-20"));
         QCOMPARE(set.exitCode, 0);
         const Simulator::InstrumentSettings kept = m_sim->backedUp();
         QCOMPARE(kept.precision, 1);
@@ -194,8 +174,7 @@ private Q_SLOTS:
 
         // A field-type instrument has no scale: nothing is sent.
         plugIn(Simulator::FType);
-        const Run scale = command(
-            {QStringLiteral("settings"), QStringLiteral("--scale"), QStringLiteral("0:100")});
+        const Run scale = command(QStringLiteral("settings|--scale|0:100"));
         QCOMPARE(scale.exitCode, 2);
         QVERIFY(!m_sim->received().contains(QStringLiteral("BACKUP")));
         QVERIFY(!m_sim->awake());
@@ -206,8 +185,7 @@ private Q_SLOTS:
         plugIn(Simulator::FType);
         m_sim->setClock(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)));
 
-        const Run set = command({QStringLiteral("clock"), QStringLiteral("--set"),
-                                 QStringLiteral("2030-06-15 12:34:56")});
+        const Run set = command(QStringLiteral("clock|--set|2030-06-15 12:34:56"));
         QCOMPARE(set.exitCode, 0);
         QVERIFY2(set.err.contains(QStringLiteral("Clock setting is completed.")),
                  qPrintable(set.err));
@@ -217,7 +195,7 @@ private Q_SLOTS:
         const qint64 ahead = target.secsTo(m_sim->clock());
         QVERIFY2(ahead >= 0 && ahead < 15, qPrintable(QString::number(ahead)));
 
-        const Run read = command({QStringLiteral("clock")});
+        const Run read = command(QStringLiteral("clock"));
         QCOMPARE(read.exitCode, 0);
         const QDateTime shown =
             QDateTime::fromString(read.out.value(0), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -227,9 +205,7 @@ private Q_SLOTS:
         QVERIFY(!m_sim->awake());
 
         // Set to the computer's clock, the instrument keeps its second.
-        QCOMPARE(command({QStringLiteral("clock"), QStringLiteral("--set"), QStringLiteral("now")})
-                     .exitCode,
-                 0);
+        QCOMPARE(command(QStringLiteral("clock|--set|now")).exitCode, 0);
         const qint64 drift = m_pump->currentDateTime().secsTo(m_sim->clock());
         QVERIFY2(qAbs(drift) <= 1, qPrintable(QString::number(drift)));
     }
@@ -251,7 +227,7 @@ private Q_SLOTS:
             m_sim->setFault(Simulator::Silence, -1);
         else
             m_port->failNextOpen(SerialPort::NotFound);
-        const Run result = command({QStringLiteral("settings")});
+        const Run result = command(QStringLiteral("settings"));
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.err.contains(err), qPrintable(result.err));
         QVERIFY(result.out.isEmpty());
@@ -269,7 +245,7 @@ private Q_SLOTS:
             signalledAt = m_pump->monotonicMs();
             std::raise(SIGTERM);
         });
-        const Run result = command({QStringLiteral("settings")});
+        const Run result = command(QStringLiteral("settings"));
         QCOMPARE(result.exitCode, 130);
         QVERIFY(signalledAt >= 0);
         // Waiting out the reply's three seconds and then putting the instrument to sleep would
@@ -294,14 +270,13 @@ private Q_SLOTS:
                 journal.append(46000.5 + i / 86400.0, 20.5f + float(i));
             path = journal.path();
         } // left without finish(), as by a crash
-        const QStringList args{QStringLiteral("recover"), QStringLiteral("--journals"), journals,
-                               QStringLiteral("-o")};
+        const QString args = "recover|--journals|" + journals + "|-o|";
 
         // An output folder that cannot be made keeps the journal for the next try.
-        QCOMPARE(command(args + QStringList{unwritableFolder(*m_dir)}).exitCode, 2);
+        QCOMPARE(command(args + unwritableFolder(*m_dir)).exitCode, 2);
         QVERIFY(QFileInfo::exists(path));
 
-        const Run kept = command(args + QStringList{out});
+        const Run kept = command(args + out);
         QCOMPARE(kept.exitCode, 0);
         QCOMPARE(kept.out.size(), 1);
         QCOMPARE(QFileInfo(kept.out.first()).path(), out);
@@ -310,7 +285,7 @@ private Q_SLOTS:
         QCOMPARE(data.DataNo, qint16(3));
         QVERIFY(!QFileInfo::exists(path));
 
-        const Run again = command(args + QStringList{out});
+        const Run again = command(args + out);
         QCOMPARE(again.exitCode, 0);
         QVERIFY(again.out.isEmpty());
         QVERIFY2(again.err.contains(QStringLiteral("No run to recover.")), qPrintable(again.err));
@@ -325,14 +300,13 @@ private Q_SLOTS:
         m_sim->setBaud(115200);
         m_sim->fillMemory(300);
         const QString listing = m_dir->filePath(QStringLiteral("listing.txt"));
-        const QStringList args{QStringLiteral("download"), QStringLiteral("--clear-after"),
-                               QStringLiteral("-o")};
+        const QString args = QStringLiteral("download|--clear-after|-o|");
 
-        const Run refused = command(args + QStringList{unwritableFolder(*m_dir) + "/l.txt"});
+        const Run refused = command(args + unwritableFolder(*m_dir) + "/l.txt");
         QCOMPARE(refused.exitCode, 2);
         QVERIFY(m_sim->received().isEmpty());
 
-        const Run done = command(args + QStringList{listing});
+        const Run done = command(args + listing);
         QCOMPARE(done.exitCode, 0);
         QCOMPARE(done.out, QStringList{listing});
         QVERIFY2(done.err.contains(QStringLiteral("300 records in")), qPrintable(done.err));
@@ -363,16 +337,12 @@ private Q_SLOTS:
         QFETCH(bool, interrupted);
         plugIn(Simulator::LType);
         const QString file = m_dir->filePath(QStringLiteral("run.csv"));
-        QStringList args{
-            QStringLiteral("log"),     QStringLiteral("-o"),         file,
-            QStringLiteral("--title"), QStringLiteral("Kiln, east"), QStringLiteral("--channel"),
-            QStringLiteral("3")};
-        if (!interrupted)
-            args << QStringLiteral("--count") << QStringLiteral("10");
-        const Run result = command(args, [&](const QStringList &out) {
-            if (interrupted && out.size() == 4)
-                std::raise(SIGINT);
-        });
+        const QString count = interrupted ? QString() : QStringLiteral("|--count|10");
+        const Run result = command("log|-o|" + file + "|--title|Kiln, east|--channel|3" + count,
+                                   [&](const QStringList &out) {
+                                       if (interrupted && out.size() == 4)
+                                           std::raise(SIGINT);
+                                   });
         QVERIFY2(result.exitCode == (interrupted ? 130 : 0), qPrintable(result.err));
         QCOMPARE(result.out.size(), interrupted ? 4 : 10);
         ClassData data;
@@ -400,17 +370,17 @@ private Q_SLOTS:
         const QString link = m_dir->filePath(QStringLiteral("ttyORVAN"));
         QVERIFY2(server.start(link), qPrintable(server.errorString()));
         QString printed;
-        const Run killed = program(
-            {QStringLiteral("log"), QStringLiteral("--port"), link, QStringLiteral("--settings"),
-             m_dir->filePath(QStringLiteral("OrvanUtility.ini"))},
-            [&](QProcess &process) {
-                printed += QString::fromUtf8(process.readAllStandardOutput());
-                if (printed.count(u'\n') >= 2)
-                    ::kill(pid_t(process.processId()), SIGKILL);
-            });
+        const Run killed = program("log|--port|" + link + "|--settings|" +
+                                       m_dir->filePath(QStringLiteral("OrvanUtility.ini")),
+                                   [&](QProcess &process) {
+                                       printed +=
+                                           QString::fromUtf8(process.readAllStandardOutput());
+                                       if (printed.count(u'\n') >= 2)
+                                           ::kill(pid_t(process.processId()), SIGKILL);
+                                   });
         QCOMPARE(killed.exitCode, -1);
         const QString out = m_dir->filePath(QStringLiteral("out"));
-        const Run recovered = program({QStringLiteral("recover"), QStringLiteral("-o"), out});
+        const Run recovered = program("recover|-o|" + out);
         QCOMPARE(recovered.exitCode, 0);
         QCOMPARE(recovered.out.size(), 1);
         const QStringList before = lines(printed);
@@ -438,9 +408,9 @@ private Q_SLOTS:
                                       header + "26/12/07,06:00:00,junk\r\n");
         const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
 
-        const Run done = program({QStringLiteral("report"), kiln, kiln, QStringLiteral("-o"), pdf,
-                                  QStringLiteral("--cursor-a"), QStringLiteral("10s"),
-                                  QStringLiteral("--cursor-b"), QStringLiteral("0:00:20")});
+        const QString report = "report|" + kiln + u'|';
+        const Run done =
+            program(report + kiln + "|-o|" + pdf + "|--cursor-a|10s|--cursor-b|0:00:20");
         QCOMPARE(done.exitCode, 0);
         QVERIFY2(done.err.isEmpty(), qPrintable(done.err));
         const QString text = pdfText(pdf, {QStringLiteral("-layout")});
@@ -451,13 +421,10 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("-12.5 26/12/07 06:00:20")));
         QCOMPARE(lines(text).filter(QRegularExpression(QStringLiteral("^2 +Furnace"))).size(), 1);
 
-        for (const QStringList &args :
-             {QStringList{kiln, bad, QStringLiteral("-o"), pdf},
-              QStringList{kiln, QStringLiteral("-o"), pdf, QStringLiteral("--cursor-a"),
-                          QStringLiteral("ten")},
-              QStringList{kiln}}) {
+        for (const QString &args :
+             QStringList{bad + "|-o|" + pdf, "-o|" + pdf + "|--cursor-a|ten", kiln}) {
             QFile::remove(pdf);
-            const Run refused = program(QStringList{QStringLiteral("report")} + args);
+            const Run refused = program(report + args);
             QCOMPARE(refused.exitCode, 2);
             QVERIFY(!refused.err.isEmpty());
             QVERIFY(!QFileInfo::exists(pdf));
@@ -477,12 +444,13 @@ private:
         m_port = std::make_unique<SimPort>(*m_sim);
     }
 
-    // The command inside this process, with --settings in the test folder; `printed` sees the
-    // stdout lines so far after each one.
-    Run command(QStringList args, const std::function<void(const QStringList &)> &printed = {})
+    // The command with its arguments separated by "|", inside this process, with --settings in
+    // the test folder; `printed` sees the stdout lines so far after each one.
+    Run command(const QString &line, const std::function<void(const QStringList &)> &printed = {})
     {
         if (!m_port)
             plugIn(Simulator::LType);
+        QStringList args = line.split(u'|');
         if (args.first() != QLatin1String("recover"))
             args << QStringLiteral("--settings")
                  << m_dir->filePath(QStringLiteral("OrvanUtility.ini"));
@@ -500,9 +468,10 @@ private:
         return result;
     }
 
-    // The built orvan-utility with no display; the event loop (and so a pseudo-terminal's
-    // simulator) runs meanwhile. A process that does not end normally has exit code -1.
-    Run program(const QStringList &args, const std::function<void(QProcess &)> &whileRunning = {})
+    // The built orvan-utility with `args` separated by "|" and no display; the event loop (and so a
+    // pseudo-terminal's simulator) runs meanwhile. A process that does not end normally has exit
+    // code -1.
+    Run program(const QString &args, const std::function<void(QProcess &)> &whileRunning = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -516,7 +485,7 @@ private:
             connect(&poll, &QTimer::timeout, this, [&] { whileRunning(process); });
         poll.start(20);
         QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-        process.start(QStringLiteral(ORVAN_UTILITY), args);
+        process.start(QStringLiteral(ORVAN_UTILITY), args.split(u'|'));
         loop.exec();
         if (process.state() != QProcess::NotRunning) {
             process.kill();
