@@ -8,11 +8,55 @@
 #include "SimPort.h"
 #include "Simulator.h"
 
+#include "FormDialog.h"
+#include "FormMeasStart.h"
+#include "FormTimerSet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+// What the measurement time dialogs are given; the timer fields are minute and second of the
+// start and either those of the stop or a duration (the date and hour stay as initialised).
+struct RunPlan {
+    QString interval = QStringLiteral("1");
+    int intervalUnit = 0;
+    QString logTime = QStringLiteral("1");
+    int logUnit = 0;
+    std::optional<QPair<int, int>> timerStart;
+    std::optional<QPair<int, int>> timerStop;
+    std::optional<QPair<QString, int>> timerDuration;
+};
+
+inline QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
+// `interval` seconds.
+inline RunPlan logging(const QString &logTime, int logUnit,
+                       const QString &interval = QStringLiteral("1"))
+{
+    RunPlan plan;
+    plan.logTime = logTime;
+    plan.logUnit = logUnit;
+    plan.interval = interval;
+    return plan;
+}
+
+Q_DECLARE_METATYPE(RunPlan)
 
 // One real-time window on a simulated laboratory instrument, with a settings file of its own,
 // scripted prompts and no channel data before or after. A test's init() calls openMain() and
@@ -26,6 +70,7 @@ protected:
         programMode = 0;
         settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
         clearChannels();
+        m_prompter.reset(); // a prompter that goes uninstalls itself
         m_prompter = std::make_unique<ScriptedPrompter>();
         m_sim = std::make_unique<Simulator>(Simulator::LType);
         m_port = makePort ? makePort(*m_sim) : std::make_unique<SimPort>(*m_sim);
@@ -39,6 +84,61 @@ protected:
         m_port.reset();
         m_sim.reset();
         m_prompter.reset();
+    }
+
+    // Starts a logged run into channel `ch` with `plan`, answering the dialogs as a user would.
+    void runMeasurement(int ch, const RunPlan &plan)
+    {
+        scriptDialogs(ch, plan);
+        m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
+        m_main->Command1[1]->click();
+        QVERIFY(!m_main->engine().measuring);
+        QVERIFY(!m_port->isOpen());
+        QVERIFY(m_main->Command1[1]->isEnabled());
+    }
+
+    // Answers the channel choice and the measurement time dialogs once they show.
+    void scriptDialogs(int ch, const RunPlan &plan)
+    {
+        auto *timer = new QTimer(this);
+        auto filled = std::make_shared<bool>(false);
+        auto timerDone = std::make_shared<bool>(!plan.timerStart);
+        connect(timer, &QTimer::timeout, this, [=] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal == &FormDialog::instance()) {
+                FormDialog::instance().Combo1->setCurrentIndex(ch);
+                FormDialog::instance().Command1->click();
+            } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
+                if (!*filled) {
+                    *filled = true;
+                    times->TextInterval->setText(plan.interval);
+                    times->ComboIntervalUnit->setCurrentIndex(plan.intervalUnit);
+                    times->ComboLogTimeUnit->setCurrentIndex(plan.logUnit);
+                    times->TextLogTime->setText(plan.logTime);
+                    if (plan.timerStart)
+                        QTimer::singleShot(0, times->CheckTimer, &QCheckBox::click);
+                } else if (*timerDone) {
+                    timer->deleteLater();
+                    QTimer::singleShot(0, times->Command1, &QPushButton::click);
+                }
+            } else if (auto *timerSet = qobject_cast<FormTimerSet *>(modal)) {
+                if (*timerDone)
+                    return;
+                *timerDone = true;
+                timerSet->Textnn[0]->setText(twoDigits(plan.timerStart->first));
+                timerSet->Textss[0]->setText(twoDigits(plan.timerStart->second));
+                if (plan.timerStop) {
+                    timerSet->Textnn[1]->setText(twoDigits(plan.timerStop->first));
+                    timerSet->Textss[1]->setText(twoDigits(plan.timerStop->second));
+                } else {
+                    timerSet->Option1[1]->click();
+                    timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration->second);
+                    timerSet->TextLogTime->setText(plan.timerDuration->first);
+                }
+                QTimer::singleShot(0, timerSet->Command1, &QPushButton::click);
+            }
+        });
+        timer->start(2);
     }
 
     QTemporaryDir m_dir;

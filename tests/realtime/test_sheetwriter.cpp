@@ -8,6 +8,7 @@
 #include "FormMon.h"
 #include "FormReadMem.h"
 #include "Format.h"
+#include "MainWindowFixture.h"
 #include "RunJournal.h"
 #include "SampleData.h"
 #include "ScriptedPrompter.h"
@@ -77,7 +78,7 @@ QStringList header(const QString &unit)
 } // namespace
 
 // Spreadsheet logging: workbooks of logged runs and memory downloads, read back from the .xlsx.
-class TestSheetWriter : public QObject
+class TestSheetWriter : public MainWindowFixture
 {
     Q_OBJECT
 
@@ -91,8 +92,7 @@ private Q_SLOTS:
     void init()
     {
         programMode = 0;
-        settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-        QFile::remove(settingsFileOverride);
+        QFile::remove(m_dir.filePath(QStringLiteral("OrvanUtility.ini")));
         m_folder = m_dir.filePath(QStringLiteral("books%1").arg(QTest::currentDataTag()) +
                                   QTest::currentTestFunction());
         MeasSetting = MeasSettingRecord();
@@ -100,18 +100,13 @@ private Q_SLOTS:
         clearChannels();
         m_pump = std::make_unique<FakePump>(clockStart);
         m_prompter = std::make_unique<ScriptedPrompter>();
-        m_sim = std::make_unique<Simulator>(Simulator::LType);
-        m_port = std::make_unique<SimPort>(*m_sim);
     }
 
     void cleanup()
     {
-        clearChannels();
+        closeMain();
         for (auto &block : memBlocks)
             block.reset();
-        m_port.reset();
-        m_sim.reset();
-        m_prompter.reset();
         m_pump.reset();
         programMode = 0;
     }
@@ -181,8 +176,8 @@ private Q_SLOTS:
         QFETCH(int, samples);
         QFETCH(bool, opens);
         writeSettings(writable ? m_folder : unwritableFolder(m_dir));
-        QPointer<FormMain> main = new FormMain(m_port.get());
-        main->show();
+        openMain();
+        FormMain *main = m_main;
         QStringList opened;
         SheetWriter::openFinished = true;
         main->openWorkbook = [&opened, opens](const QString &path) {
@@ -206,7 +201,8 @@ private Q_SLOTS:
             journalPath = main->journal().path();
         });
         watch.start(1);
-        runTimes(*main, samples);
+        m_pump->setStep(50);
+        runMeasurement(0, logging(QString::number(samples), 1));
         SheetWriter::openFinished = false;
         QCOMPARE(int(channelData[0]->DataNo), samples);
         QCOMPARE(m_prompter->texts().size(), 1); // only the start question
@@ -234,7 +230,6 @@ private Q_SLOTS:
             QVERIFY(noticeShown);
             QCOMPARE(main->statusBar()->currentMessage(), notice);
         }
-        delete main;
     }
 
     void killedRunIsRebuiltAtNextStart()
@@ -256,14 +251,13 @@ private Q_SLOTS:
         }
 
         writeSettings(m_folder);
-        QPointer<FormMain> main = new FormMain(m_port.get());
+        openMain();
         QCOMPARE(m_prompter->texts().size(), 1);
         QVERIFY(m_prompter->texts().first().contains(path));
         QCOMPARE(workbooks(), QStringList{path});
         const QList<QStringList> rows = sheetRows(path);
         QCOMPARE(rows.size(), 6);
         QCOMPARE(rows[5], QStringList({"2026/03/01", "10:00:04", "24.0"}));
-        delete main;
     }
 
     // An unwritable folder asks nothing: test_memorydownload downloads with one throughout.
@@ -315,32 +309,10 @@ private:
     // The settings file the next main window reads: the workbook folder and Load To Excel.
     void writeSettings(const QString &folder)
     {
-        QVERIFY(!writeFile(settingsFileOverride, "[Setting]\r\nExcelFolder," + folder.toUtf8() +
-                                                     "\r\n\r\n[MeasSetting]\r\nUseExcel,1\r\n")
+        QVERIFY(!writeFile(m_dir.filePath(QStringLiteral("OrvanUtility.ini")),
+                           "[Setting]\r\nExcelFolder," + folder.toUtf8() +
+                               "\r\n\r\n[MeasSetting]\r\nUseExcel,1\r\n")
                      .isEmpty());
-    }
-
-    void runTimes(FormMain &main, int samples)
-    {
-        auto *timer = new QTimer(&main);
-        connect(timer, &QTimer::timeout, this, [=] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal == &FormDialog::instance()) {
-                FormDialog::instance().Command1->click(); // CH1
-            } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
-                timer->deleteLater();
-                times->TextInterval->setText(QStringLiteral("1"));
-                times->ComboIntervalUnit->setCurrentIndex(0);
-                times->ComboLogTimeUnit->setCurrentIndex(1); // Times
-                times->TextLogTime->setText(QString::number(samples));
-                QTimer::singleShot(0, times->Command1, &QPushButton::click);
-            }
-        });
-        timer->start(2);
-        m_pump->setStep(50);
-        m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
-        main.Command1[1]->click();
-        QVERIFY(!main.engine().measuring);
     }
 
     QStringList workbooks() const
@@ -351,12 +323,8 @@ private:
         return paths;
     }
 
-    QTemporaryDir m_dir;
     QString m_folder;
     std::unique_ptr<FakePump> m_pump;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<Simulator> m_sim;
-    std::unique_ptr<SimPort> m_port;
 };
 
 QTEST_MAIN(TestSheetWriter)

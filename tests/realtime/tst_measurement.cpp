@@ -54,23 +54,6 @@ private:
     FakePump &m_pump;
 };
 
-// What the measurement time dialogs are given; the timer fields are minute and second of the
-// start and either those of the stop or a duration (the date and hour stay as initialised).
-struct RunPlan {
-    QString interval = QStringLiteral("1");
-    int intervalUnit = 0;
-    QString logTime = QStringLiteral("1");
-    int logUnit = 0;
-    std::optional<QPair<int, int>> timerStart;
-    std::optional<QPair<int, int>> timerStop;
-    std::optional<QPair<QString, int>> timerDuration;
-};
-
-QString two(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
 int secondOfDay(double dayCount)
 {
     return int(std::llround(dayCount * 86400.0) % 86400);
@@ -80,19 +63,7 @@ int clockSecond(int hour, int minute, int second)
 {
     return hour * 3600 + minute * 60 + second;
 }
-// Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
-// `interval` seconds.
-RunPlan logging(const QString &logTime, int logUnit, const QString &interval = QStringLiteral("1"))
-{
-    RunPlan plan;
-    plan.logTime = logTime;
-    plan.logUnit = logUnit;
-    plan.interval = interval;
-    return plan;
-}
 } // namespace
-
-Q_DECLARE_METATYPE(RunPlan)
 
 // The measurement engine end to end: the channel list window, its dialogs and the simulated
 // instrument, on a fake clock.
@@ -405,61 +376,6 @@ private Q_SLOTS:
     }
 
 private:
-    // Starts a logged run into channel `ch` with `plan`, answering the dialogs as a user would.
-    void runMeasurement(int ch, const RunPlan &plan)
-    {
-        scriptDialogs(ch, plan);
-        m_prompter->answer(Prompter::AnswerOk); // "Connection OK?"
-        m_main->Command1[1]->click();
-        QVERIFY(!m_main->engine().measuring);
-        QVERIFY(!m_port->isOpen());
-        QVERIFY(m_main->Command1[1]->isEnabled());
-    }
-
-    // Answers the channel choice and the measurement time dialogs once they show.
-    void scriptDialogs(int ch, const RunPlan &plan)
-    {
-        auto *timer = new QTimer(this);
-        auto filled = std::make_shared<bool>(false);
-        auto timerDone = std::make_shared<bool>(!plan.timerStart);
-        connect(timer, &QTimer::timeout, this, [=] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal == &FormDialog::instance()) {
-                FormDialog::instance().Combo1->setCurrentIndex(ch);
-                FormDialog::instance().Command1->click();
-            } else if (auto *times = qobject_cast<FormMeasStart *>(modal)) {
-                if (!*filled) {
-                    *filled = true;
-                    times->TextInterval->setText(plan.interval);
-                    times->ComboIntervalUnit->setCurrentIndex(plan.intervalUnit);
-                    times->ComboLogTimeUnit->setCurrentIndex(plan.logUnit);
-                    times->TextLogTime->setText(plan.logTime);
-                    if (plan.timerStart)
-                        QTimer::singleShot(0, times->CheckTimer, &QCheckBox::click);
-                } else if (*timerDone) {
-                    timer->deleteLater();
-                    QTimer::singleShot(0, times->Command1, &QPushButton::click);
-                }
-            } else if (auto *timerSet = qobject_cast<FormTimerSet *>(modal)) {
-                if (*timerDone)
-                    return;
-                *timerDone = true;
-                timerSet->Textnn[0]->setText(two(plan.timerStart->first));
-                timerSet->Textss[0]->setText(two(plan.timerStart->second));
-                if (plan.timerStop) {
-                    timerSet->Textnn[1]->setText(two(plan.timerStop->first));
-                    timerSet->Textss[1]->setText(two(plan.timerStop->second));
-                } else {
-                    timerSet->Option1[1]->click();
-                    timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration->second);
-                    timerSet->TextLogTime->setText(plan.timerDuration->first);
-                }
-                QTimer::singleShot(0, timerSet->Command1, &QPushButton::click);
-            }
-        });
-        timer->start(2);
-    }
-
     void pressMonitorStopAfter(qint64 ms)
     {
         m_pump->schedule(ms, [this] {

@@ -10,7 +10,6 @@
 
 #include <QtTest>
 
-
 namespace
 {
 struct Sample {
