@@ -1,6 +1,7 @@
 #include "FormAbout.h"
 #include "FormHelp.h"
 #include "Modal.h"
+#include "QtPrompter.h"
 #include "ScriptedPrompter.h"
 #include "Strings.h"
 
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -148,6 +150,44 @@ private Q_SLOTS:
         FormAbout::show1(nullptr);
         QCOMPARE(caption, QStringLiteral("About Orvan Utility"));
         QVERIFY(version.contains(QStringLiteral("1.2.3")));
+    }
+
+    // The application's message box: its lines, its buttons and the answer of the one pressed;
+    // Escape on a box without Cancel counts as its negative answer.
+    void messageBoxAnswersWithTheButtonPressed_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("pressed"); // a standard button; 0: the Escape key
+        QTest::addColumn<int>("answer");
+        QTest::newRow("OK") << int(Prompter::Ok) << 0 << int(Prompter::AnswerOk);
+        QTest::newRow("Cancel") << int(Prompter::OkCancel) << int(QMessageBox::Cancel)
+                                << int(Prompter::AnswerCancel);
+        QTest::newRow("No") << int(Prompter::YesNoCancel) << int(QMessageBox::No)
+                            << int(Prompter::AnswerNo);
+        QTest::newRow("Escape on Yes/No") << int(Prompter::YesNo) << 0 << int(Prompter::AnswerNo);
+        QTest::newRow("Retry") << int(Prompter::RetryCancel) << int(QMessageBox::Retry)
+                               << int(Prompter::AnswerRetry);
+    }
+
+    void messageBoxAnswersWithTheButtonPressed()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, pressed);
+        QString title, text;
+        onModal<QMessageBox>(this, [&](QMessageBox *box) {
+            title = box->windowTitle();
+            text = box->text();
+            if (pressed)
+                box->button(QMessageBox::StandardButton(pressed))->click();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QtPrompter prompter;
+        const int answer = prompter.message(QStringLiteral("No reply.\rRetry?"),
+                                            Prompter::Buttons(buttons), Prompter::Question);
+        QTEST(answer, "answer");
+        QCOMPARE(title, loadString(6001));
+        QCOMPARE(text, QStringLiteral("No reply.\nRetry?"));
     }
 };
 

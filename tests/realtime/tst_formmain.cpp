@@ -123,11 +123,18 @@ private Q_SLOTS:
         m_main->MenuFileItem[3]->trigger();
         QCOMPARE(m_main->markedRow(), 3);
         QCOMPARE(m_prompter->proposedPaths(), QStringList{source});
-        QFile saved(copy);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), celsiusFile);
+        QCOMPARE(readFile(copy), celsiusFile);
         QCOMPARE(channelData[2]->FileName, copy);
         QVERIFY(m_prompter->texts().isEmpty());
+
+        // Save writes over the channel's own file without asking for a name.
+        channelData[2]->Title = QStringLiteral("Kiln");
+        m_main->setSaveState(2, 1);
+        chooseChannel(this, 2);
+        m_main->MenuFileItem[2]->trigger();
+        QCOMPARE(m_prompter->proposedPaths().size(), 1);
+        QVERIFY(readFile(copy).startsWith("Title,Kiln\r\n"));
+        QCOMPARE(channelData[2]->Changed, qint16(2));
     }
 
     void failedLoadKeepsTheChannel_data()
