@@ -1,8 +1,7 @@
 #include "Settings.h"
+#include "TestFiles.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 namespace
 {
@@ -47,18 +46,6 @@ void compareState(const QStringList &expected)
 {
     for (const QString &pair : expected)
         QCOMPARE(pair.section(u'=', 0, 0) + u'=' + stateOf(pair.section(u'=', 0, 0)), pair);
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Every key with a value of its own, in the layout a save writes.
@@ -122,7 +109,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, file);
         const QString path = m_dir.filePath(QStringLiteral("classic.ini"));
-        QVERIFY(writeBytes(path, file));
+        QVERIFY(!writeFile(path, file).isEmpty());
         loadSettings(path, screen);
         compareState({"TopL=1200",
                       "LeftL=1500",
@@ -149,9 +136,9 @@ private Q_SLOTS:
 
         // A window moved past the left edge; a longer previous file must not leave a tail behind.
         Settings.LeftL = -15;
-        QVERIFY(writeBytes(path, QByteArray(4000, 'x')));
+        QVERIFY(!writeFile(path, QByteArray(4000, 'x')).isEmpty());
         QVERIFY(saveSettings(path));
-        QCOMPARE(readBytes(path), QByteArray(classicFile).replace("LeftL, 1500", "LeftL,-15"));
+        QCOMPARE(readFile(path), QByteArray(classicFile).replace("LeftL, 1500", "LeftL,-15"));
     }
 
     void sectionsAndKeysAreReadExactly_data()
@@ -221,7 +208,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, file);
         const QString path = m_dir.filePath(QStringLiteral("read.ini"));
-        QVERIFY(writeBytes(path, file));
+        QVERIFY(!writeFile(path, file).isEmpty());
         loadSettings(path, screen);
         QFETCH(QStringList, expected);
         compareState(expected);
@@ -230,7 +217,7 @@ private Q_SLOTS:
     void defaultWidthIsLimitedToASmallScreen()
     {
         const QString path = m_dir.filePath(QStringLiteral("small.ini"));
-        QVERIFY(writeBytes(path, "[Setting]\r\nTopL, 0\r\n"));
+        QVERIFY(!writeFile(path, "[Setting]\r\nTopL, 0\r\n").isEmpty());
         loadSettings(path, QSize(9000, 7000));
         QCOMPARE(Settings.WidthG, 9000);
     }
@@ -265,17 +252,17 @@ private Q_SLOTS:
     {
         // A regular file where the directory should be stops every user, root included.
         const QString blocker = m_dir.filePath(QStringLiteral("not-a-directory"));
-        QVERIFY(writeBytes(blocker, "previous"));
+        QVERIFY(!writeFile(blocker, "previous").isEmpty());
         QVERIFY(!saveSettings(blocker + QStringLiteral("/OrvanUtility.ini")));
-        QCOMPARE(readBytes(blocker), QByteArray("previous"));
+        QCOMPARE(readFile(blocker), QByteArray("previous"));
 
         // The file name leaves no room for the temporary file beside it, so the save fails
         // before the old file is touched.
         const QString longName = m_dir.filePath(QString(250, u's'));
-        if (!writeBytes(longName, "previous"))
+        if (writeFile(longName, "previous").isEmpty())
             QSKIP("file system refuses 250-character names");
         QVERIFY(!saveSettings(longName));
-        QCOMPARE(readBytes(longName), QByteArray("previous"));
+        QCOMPARE(readFile(longName), QByteArray("previous"));
     }
 
 private:
