@@ -561,16 +561,6 @@ private:
         QCOMPARE(m_sim->backedUp().precision, 1);
     }
 
-    void fieldTypeInstrumentIsRefused()
-    {
-        FakePump pump;
-        m_sim->setType(Simulator::FType);
-        m_main->Command1[2]->click();
-        QCOMPARE(m_prompter->texts(),
-                 QStringList{QStringLiteral("This Model cannot use Real Time Measurement mode.\n"
-                                            "Please use Read Memory Data mode.")});
-        QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings - Unknown"));
-    }
 };
 
 QTEST_MAIN(TestFormMain)

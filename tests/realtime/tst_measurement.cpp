@@ -235,18 +235,6 @@ private Q_SLOTS:
         QVERIFY(m_main->isEnabled());
     }
 
-    void stopAfterSamplesKeepsThem()
-    {
-        RunPlan plan; // continuous
-        pressMonitorStopAfter(20000);
-        runMeasurement(1, plan);
-        const QList<double> times = sampleTimes(1);
-        QVERIFY2(times.size() >= 10 && times.size() <= 20,
-                 qPrintable(QString::number(times.size())));
-        QCOMPARE(channelData[1]->Changed, qint16(1));
-        QCOMPARE(m_prompter->texts().size(), 1);
-    }
-
     void runWithoutSampleLeavesChannelEmpty()
     {
         // From the run's first reading on the instrument is silent; "No reply" is answered Cancel.
