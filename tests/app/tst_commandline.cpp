@@ -255,42 +255,6 @@ private Q_SLOTS:
         QVERIFY(m_sim->received().contains(QStringLiteral("off")));
     }
 
-    void recoverKeepsJournalsAsChannelFiles()
-    {
-        const QString journals = m_dir->filePath(QStringLiteral("journals"));
-        const QString out = m_dir->filePath(QStringLiteral("out"));
-        ClassData header;
-        header.ChNo = 2;
-        header.StartDateTime = 46000.5;
-        QString path;
-        {
-            RunJournal journal(journals);
-            QVERIFY(journal.open(header));
-            for (int i = 0; i < 3; ++i)
-                journal.append(46000.5 + i / 86400.0, 20.5f + float(i));
-            path = journal.path();
-        } // left without finish(), as by a crash
-        const QString args = "recover|--journals|" + journals + "|-o|";
-
-        // An output folder that cannot be made keeps the journal for the next try.
-        QCOMPARE(command(args + unwritableFolder(*m_dir)).exitCode, 2);
-        QVERIFY(QFileInfo::exists(path));
-
-        const Run kept = command(args + out);
-        QCOMPARE(kept.exitCode, 0);
-        QCOMPARE(kept.out.size(), 1);
-        QCOMPARE(QFileInfo(kept.out.first()).path(), out);
-        ClassData data;
-        QVERIFY(data.loadFileData(kept.out.first()));
-        QCOMPARE(data.DataNo, qint16(3));
-        QVERIFY(!QFileInfo::exists(path));
-
-        const Run again = command(args + out);
-        QCOMPARE(again.exitCode, 0);
-        QVERIFY(again.out.isEmpty());
-        QVERIFY2(again.err.contains(QStringLiteral("No run to recover.")), qPrintable(again.err));
-    }
-
     // 300 records on a fast line: every record reaches the file and the kept copy, and
     // --clear-after clears the instrument only once the file reads back; a file that cannot
     // be written leaves the instrument's memory as it was.
@@ -362,7 +326,7 @@ private Q_SLOTS:
     }
 
     // The built program, killed with SIGKILL in the middle of a logged run on a real terminal:
-    // `recover` brings back every sample it printed before it died.
+    // `recover` brings back every sample it printed before it died, once.
     void killedLogLosesNoSample()
     {
         Simulator sim(Simulator::LType);
@@ -379,10 +343,17 @@ private Q_SLOTS:
                                            ::kill(pid_t(process.processId()), SIGKILL);
                                    });
         QCOMPARE(killed.exitCode, -1);
+        // An output folder that cannot be made keeps the journal for the next try.
+        QCOMPARE(command("recover|-o|" + unwritableFolder(*m_dir)).exitCode, 2);
         const QString out = m_dir->filePath(QStringLiteral("out"));
-        const Run recovered = program("recover|-o|" + out);
+        const Run recovered = command("recover|-o|" + out);
         QCOMPARE(recovered.exitCode, 0);
         QCOMPARE(recovered.out.size(), 1);
+        QCOMPARE(QFileInfo(recovered.out.first()).path(), out);
+        QVERIFY(filesIn(RunJournal::defaultFolder()).isEmpty());
+        const Run again = command("recover|-o|" + out);
+        QVERIFY(again.exitCode == 0 && again.out.isEmpty());
+        QVERIFY2(again.err.contains(QStringLiteral("No run to recover.")), qPrintable(again.err));
         const QStringList before = lines(printed);
         ClassData data;
         QVERIFY(data.loadFileData(recovered.out.first()));
