@@ -1,5 +1,4 @@
 #include "FakePump.h"
-#include "Format.h"
 #include "Simulator.h"
 
 #include <QtTest>
@@ -32,17 +31,7 @@ struct Bench {
     Simulator sim;
 };
 
-// A line as the host splits it at blanks.
-QStringList fieldsOf(QString line)
-{
-    QString fields[11];
-    const int last = splitBlank(line, fields);
-    return QStringList(fields, fields + last + 1);
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(Simulator::MemoryRecord)
 
 class TestSimulator : public QObject
 {
@@ -136,34 +125,6 @@ private Q_SLOTS:
         QVERIFY(!first.isEmpty() && !first.contains('\n'));
         QVERIFY(b.drain(200).isEmpty());
         QCOMPARE(first + b.drain(), QByteArray("Resolution:0.1\r\n"));
-    }
-
-    // m/dd and h:mm unpadded; the host tells the resolution from the value's second-last
-    // character.
-    void memoryRecordLinesSplitIntoHostFields_data()
-    {
-        QTest::addColumn<Simulator::MemoryRecord>("record");
-        QTest::addColumn<QStringList>("fields");
-        auto row = [](const char *name, const QTime &time, double value, int unit, bool over,
-                      const QStringList &fields) {
-            const Simulator::MemoryRecord r{
-                7, QDateTime(QDate(2026, 3, 1), time), value, over, unit, unit};
-            QTest::newRow(name) << r << QStringList{"No.07", "3/01"} + fields;
-        };
-        row("tenths", QTime(9, 5), 25.25, 0, false, {"9:05", "25.3", "C"});
-        row("negative below one", QTime(10, 0), -0.4, 0, false, {"10:00", "-0.4", "C"});
-        row("whole degrees F", QTime(0, 0), 253.4, 1, false, {"0:00", "253", "F"});
-        row("over range F", QTime(10, 0), 0.0, 1, true, {"10:00", "932", "F", "OVER"});
-    }
-    void memoryRecordLinesSplitIntoHostFields()
-    {
-        QFETCH(Simulator::MemoryRecord, record);
-        Bench b(Simulator::FType);
-        b.sim.setMemory({record});
-        // Title, clock, the record, END and two empty lines.
-        const QList<QByteArray> lines = b.ask("MEM", 20000).split('\n');
-        QCOMPARE(lines.size(), 7);
-        QTEST(fieldsOf(QString::fromLatin1(lines.at(2).chopped(1))), "fields");
     }
 };
 
