@@ -1,12 +1,139 @@
-#include "LinkRig.h"
-
+#include "AppState.h"
+#include "ClassInstrument.h"
+#include "ClassLink.h"
 #include "CommError.h"
+#include "DateTime.h"
+#include "FakePump.h"
+#include "LinkHost.h"
+#include "ScriptedPrompter.h"
+#include "Settings.h"
+#include "SimPort.h"
+#include "Simulator.h"
 #include "Strings.h"
 
 #include <QtTest>
 
+#include <utility>
+
 namespace
 {
+
+// The main window as the link sees it: which dialog shows, and what was asked of it.
+class FakeLinkHost : public LinkHost
+{
+public:
+    int shownProgressDialog() const override { return shown; }
+    void hideProgressDialogs() override
+    {
+        shown = NoDialog;
+        calls << QStringLiteral("hideProgress");
+    }
+    void showProgressDialog(int which) override
+    {
+        shown = which;
+        stopRequested = false;
+        calls << QStringLiteral("showProgress %1").arg(which);
+    }
+    void bringToFront() override { calls << QStringLiteral("front"); }
+    void showCommDialog() override
+    {
+        shown = MessageDialog;
+        stopRequested = false;
+        calls << QStringLiteral("showComm");
+    }
+    void hideCommDialog() override
+    {
+        if (shown == MessageDialog)
+            shown = NoDialog;
+        calls << QStringLiteral("hideComm");
+    }
+    void portSelected(int index) override { selectedPort = index; }
+
+    int shown = NoDialog;
+    int selectedPort = -1;
+    QStringList calls;
+};
+
+// The simulator's port with, where the simulator cannot produce it, a reply of the test's
+// own in place of the instrument's.
+class TestPort : public SimPort
+{
+public:
+    explicit TestPort(Simulator &sim) : SimPort(sim) {}
+
+    // The next `command` line is answered with `reply` (line end added) instead.
+    void replyOnce(const QString &command, const QString &reply)
+    {
+        m_replies.insert(command, reply);
+    }
+
+    qint64 write(const QByteArray &data) override
+    {
+        if (!isOpen())
+            return SimPort::write(data);
+        const QString command = QString::fromLatin1(data.endsWith("\r\n") ? data.chopped(2) : data);
+        if (m_replies.contains(command)) {
+            m_extra += m_replies.take(command).toLatin1() + "\r\n";
+            overridden << command;
+            return data.size();
+        }
+        return SimPort::write(data);
+    }
+
+    QByteArray readAll() override
+    {
+        if (!isOpen())
+            return {};
+        return SimPort::readAll() + std::exchange(m_extra, {});
+    }
+
+    QStringList overridden;
+
+private:
+    QHash<QString, QString> m_replies;
+    QByteArray m_extra;
+};
+
+// What the instrument could answer to "TYPE".
+enum Identity { Laboratory, Field, Unexpected };
+
+// One main window's link and instrument operations on a simulated instrument on COM1, in
+// simulated time, with every message recorded.
+struct LinkRig {
+    explicit LinkRig(Identity identity = Laboratory, int mode = 0)
+        : sim(identity == Field ? Simulator::FType : Simulator::LType)
+    {
+        programMode = qint16(mode);
+        if (identity == Unexpected)
+            sim.setFault(Simulator::WrongReply, -1, QStringLiteral("TYPE"));
+        for (int i = 0; i < 4; ++i)
+            Settings.portDevices[i] = QStringLiteral("/dev/sim%1").arg(i);
+        link.selectPort(0);
+    }
+
+    // Opens the communication bracket and wakes the instrument.
+    void wake()
+    {
+        link.showCommDialog();
+        link.PowerOn();
+    }
+
+    // The command lines the instrument received, without the wake-up lines.
+    QStringList commands() const
+    {
+        QStringList out = sim.received();
+        out.removeAll(QString());
+        return out + port.overridden;
+    }
+
+    FakePump pump;
+    ScriptedPrompter prompter;
+    Simulator sim;
+    TestPort port{sim};
+    FakeLinkHost host;
+    ClassLink link{port, host};
+    ClassInstrument instrument{link};
+};
 
 int raisedCode(const std::function<void()> &work)
 {
@@ -18,7 +145,24 @@ int raisedCode(const std::function<void()> &work)
     return 0;
 }
 
+const QString memRefused = QStringLiteral(
+    "This Model cannot use Read Memory Data mode.\nPlease use Real Time Measurement mode.");
+const QString replyWrong = QStringLiteral("Reply is wrong.");
+
+MeasSettingRecord sendable()
+{
+    MeasSettingRecord r;
+    r.Precision = 1;
+    r.EmissivityStr = QStringLiteral("Steel:0.85");
+    r.EmissivityValue = 0.85f;
+    r.ScaleZero = -30.0f;
+    r.ScaleFull = 300.0f;
+    return r;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Identity)
 
 class TestLink : public QObject
 {
@@ -34,6 +178,8 @@ private Q_SLOTS:
     {
         stopRequested = false;
         programMode = 0;
+        fieldTypeConnected = false;
+        MeasSetting = MeasSettingRecord();
     }
 
     // A reply split across reads is joined; one that reads "TimeOut" is a reply all the same.
@@ -74,6 +220,10 @@ private Q_SLOTS:
         QCOMPARE(rig.link.rxBuffer(), QStringLiteral("L-type\r\n"));
         QCOMPARE(rig.link.ReadRS(), QStringLiteral("L-type\r\n"));
         QVERIFY(rig.link.rxBuffer().isEmpty());
+        // A stray line feed is a line of its own.
+        rig.port.replyOnce(QStringLiteral("RESOL"), QStringLiteral("\nResolution:0.1"));
+        rig.link.SendCommand0(QStringLiteral("RESOL"));
+        QCOMPARE(rig.link.ReadRS(), QStringLiteral("\n"));
     }
 
     // A complete line wins over the time-out, and the time-out over Stop; only a Stop that
@@ -164,17 +314,20 @@ private Q_SLOTS:
         LinkRig rig;
         rig.sim.setFault(Simulator::Silence, 1, QStringLiteral(":"));
         rig.wake();
-        rig.port.writes.clear();
+        QStringList lines;
+        QList<qint64> at;
+        rig.sim.setTrafficLog([&](bool fromHost, const QString &line) {
+            if (fromHost) {
+                lines << line;
+                at << rig.pump.monotonicMs();
+            }
+        });
         rig.prompter.answer(Prompter::AnswerRetry);
 
         rig.link.SendCommand(QStringLiteral(":"));
 
-        QStringList lines;
-        for (const auto &w : rig.port.writes)
-            lines << QString::fromLatin1(w.second);
-        QCOMPARE(lines, (QStringList{":\r\n", "\r\n", "\r\n", "\r\n", "\r\n", ":\r\n", ":\r\n"}));
-        const qint64 gap = rig.port.writes.at(6).first - rig.port.writes.at(5).first;
-        QVERIFY2(gap >= 1000, qPrintable(QString::number(gap)));
+        QCOMPARE(lines, (QStringList{":", "", "", "", "", ":", ":"}));
+        QVERIFY2(at[6] - at[5] >= 1000, qPrintable(QString::number(at[6] - at[5])));
         // The extra reading was flushed: one reading remains, without its line end.
         QVERIFY(rig.link.lastReply().endsWith(QLatin1String(" C")));
         QVERIFY(!rig.link.lastReply().contains(QLatin1Char('\r')));
@@ -233,35 +386,227 @@ private Q_SLOTS:
         }
     }
 
-    // The failed bracket's PowerOff then sends nothing and does not wait.
-    void openFailureShowsOneMessage_data()
+    // The fitting pairs run end to end in the windows' tests; the other misfits share their
+    // branches with these. The message comes after the bracket closed.
+    void confirmConnectionTellsWhatIsConnected_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Identity>("identity");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("real-time, F-type")
+            << 0 << Field << QString()
+            << QStringList{"Connection is right. But cannot be used in Real Time Measurement "
+                           "mode.\rPlease use in Read Memory Data mode."};
+        QTest::newRow("memory, unexpected")
+            << 1 << Unexpected << QString() << QStringList{"Connected item is wrong."};
+        QTest::newRow("no reply, cancelled")
+            << 0 << Laboratory << "silent"
+            << QStringList{"No reply. (TYPE) ", "Connection is wrong."};
         const QString noPort =
             QStringLiteral("Cannot use this COMPort.\rPlease use other COMPorts.");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("in use") << int(SerialPort::InUse) << noPort;
-        QTest::newRow("permission denied")
-            << int(SerialPort::PermissionDenied)
-            << noPort + QStringLiteral("\rAdd your user to the 'dialout' group and log in again.");
+        QTest::newRow("port in use") << 0 << Laboratory << "in use" << QStringList{noPort};
+        QTest::newRow("no access to the port")
+            << 0 << Laboratory << "denied"
+            << QStringList{noPort + "\rAdd your user to the 'dialout' group and log in again."};
+        QTest::newRow("stopped") << 0 << Laboratory << "stop"
+                                 << QStringList{"Stopped. (TYPE) ", "Stopped."};
     }
-    void openFailureShowsOneMessage()
+    void confirmConnectionTellsWhatIsConnected()
     {
-        QFETCH(int, error);
-        QFETCH(QString, text);
-        LinkRig rig;
-        rig.port.failNextOpen(SerialPort::OpenError(error));
-        rig.link.showCommDialog();
-        QCOMPARE(raisedCode([&] { rig.link.PowerOn(); }), CommError::PortFailed);
-        QCOMPARE(rig.prompter.texts(), QStringList{text});
+        QFETCH(int, mode);
+        QFETCH(Identity, identity);
+        QFETCH(QString, fault);
+        LinkRig rig(identity, mode);
+        int dialogAtMessage = -1;
+        rig.prompter.onNextMessage([&] { dialogAtMessage = rig.host.shown; });
+        if (fault == QLatin1String("silent")) {
+            rig.sim.setFault(Simulator::Silence, -1, QStringLiteral("TYPE"));
+            rig.prompter.answer(Prompter::AnswerCancel);
+        } else if (fault == QLatin1String("in use") || fault == QLatin1String("denied")) {
+            rig.port.failNextOpen(fault == QLatin1String("denied") ? SerialPort::PermissionDenied
+                                                                   : SerialPort::InUse);
+        } else if (fault == QLatin1String("stop")) {
+            // After the wake-up wait, before the reply.
+            rig.pump.schedule(2010, [] { stopRequested = true; });
+        }
 
-        const qint64 ms = rig.pump.monotonicMs();
-        const qint64 pumps = rig.pump.pumps();
-        rig.link.PowerOff();
-        QCOMPARE(rig.pump.monotonicMs(), ms);
-        QCOMPARE(rig.pump.pumps(), pumps);
-        QVERIFY(rig.port.written().isEmpty());
+        rig.instrument.confirmConnection();
+
+        QTEST(rig.prompter.texts(), "messages");
+        if (fault.isEmpty()) {
+            QCOMPARE(dialogAtMessage, int(LinkHost::NoDialog));
+            QCOMPARE(rig.commands(), (QStringList{"TYPE", "off"}));
+        }
+        QVERIFY(!rig.port.isOpen());
+        QCOMPARE(rig.host.shown, int(LinkHost::NoDialog));
+        // A bracket that never opened ends without a word to the port or a wait.
+        if (rig.port.openCount() == 0)
+            QVERIFY(rig.port.written().isEmpty() && rig.pump.monotonicMs() < 1000);
+    }
+
+    // What was sent comes back when received; either brings the settings in step.
+    void settingsGoToTheInstrumentAndBack()
+    {
+        LinkRig rig;
+        MeasSetting = sendable();
+        QVERIFY(rig.instrument.sendSettings());
+        QCOMPARE(rig.sim.backedUp().scaleZero, -30);
+        MeasSetting = MeasSettingRecord();
+        rig.instrument.setSettingsState(ClassInstrument::SettingsUnknown);
+        QVERIFY(rig.instrument.receiveSettings());
+
+        QCOMPARE(rig.commands(),
+                 (QStringList{"TYPE", ":", ":", ";", "RESOL   1", "EMI 0.85", "ZERO -30", "FS 300",
+                              "BACKUP", "off", "TYPE", ":", ":", "RESOL", "EMI", "ZERO", "off"}));
+        QCOMPARE(MeasSetting.Precision, qint16(1));
+        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("0.85"));
+        QCOMPARE(MeasSetting.EmissivityValue, 0.85f);
+        QCOMPARE(MeasSetting.ScaleZero, -30.0f);
+        QCOMPARE(MeasSetting.ScaleFull, 300.0f);
+        QCOMPARE(rig.instrument.settingsState(), int(ClassInstrument::SettingsInStep));
+        QVERIFY(rig.prompter.shown().isEmpty());
+        QVERIFY(!rig.port.isOpen());
+    }
+
+    // Either way, a wrong reply ends it: nothing is backed up, and settings received before
+    // the failing step stay in the record (resolution, emissivity).
+    void transferFailsOnWrongReply_data()
+    {
+        QTest::addColumn<int>("mode"); // 0 send, 1 send from the memory window, 2 receive
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("kept");
+        const QStringList wrong{replyWrong};
+        QTest::newRow("emissivity echo differs") << 0 << "EMI 0.85"
+                                                 << "Emi  0.86" << wrong << "1 0.85";
+        QTest::newRow("resolution not acknowledged") << 0 << "RESOL   1"
+                                                     << "?" << wrong << "1 0.85";
+        QTest::newRow("zero not acknowledged") << 0 << "ZERO -30"
+                                               << "Error" << wrong << "1 0.85";
+        QTest::newRow("FS answered with FS") << 0 << "FS 300"
+                                             << "FS 300" << wrong << "1 0.85";
+        QTest::newRow("memory window")
+            << 1 << "EMI 0.85"
+            << "Emi  0.50" << QStringList{replyWrong, "Setting is failed."} << "1 0.85";
+        QTest::newRow("resolution 0.10") << 2 << "RESOL"
+                                         << "Resolution:0.10" << wrong << "0 1";
+        QTest::newRow("emissivity after resolution") << 2 << "EMI"
+                                                     << "?" << wrong << "1 1";
+        QTest::newRow("scale after emissivity") << 2 << "ZERO"
+                                                << "Full 500" << wrong << "1 0.87";
+    }
+    void transferFailsOnWrongReply()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, command);
+        QFETCH(QString, reply);
+        LinkRig rig(mode == 1 ? Field : Laboratory, mode == 1);
+        rig.sim.setSettings({1, 0, 0.87f, -30, 400});
+        if (mode < 2)
+            MeasSetting = sendable();
+        rig.port.replyOnce(command, reply);
+
+        QVERIFY(mode == 0   ? !rig.instrument.sendSettings()
+                : mode == 1 ? !rig.instrument.sendSettingsFromMemoryWindow()
+                            : !rig.instrument.receiveSettings());
+
+        QTEST(rig.prompter.texts(), "messages");
+        QTEST(QStringLiteral("%1 %2").arg(MeasSetting.Precision).arg(MeasSetting.EmissivityValue),
+              "kept");
+        QVERIFY(!rig.commands().contains(QStringLiteral("BACKUP")));
+        QCOMPARE(rig.instrument.settingsState(), int(ClassInstrument::SettingsUnknown));
+        QVERIFY(!rig.port.isOpen());
+    }
+
+    // The unit is never sent: the instrument's stays in the record. The memory window sends
+    // no scale and always 0.1 degree.
+    void onlyRealTimeSendRefusesOtherUnit_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("real-time")
+            << 0
+            << QStringLiteral("Setting unit and the infrared thermometer unit is different.\n"
+                              "Confirm the unit of the infrared thermometer again.")
+            << QStringList{"TYPE", ":", ":", ";", "off"};
+        QTest::newRow("memory window")
+            << 1 << QStringLiteral("Setting is completed.")
+            << QStringList{"TYPE", ":", ":", ";", "RESOL 0.1", "EMI 0.85", "BACKUP", "off"};
+    }
+    void onlyRealTimeSendRefusesOtherUnit()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, message);
+        LinkRig rig(mode == 0 ? Laboratory : Field, mode);
+        rig.sim.setSettings({0, 1, 0.50f, -20, 500});
+        MeasSetting = sendable();
+
+        const bool sent = mode == 0 ? rig.instrument.sendSettings()
+                                    : rig.instrument.sendSettingsFromMemoryWindow();
+
+        QCOMPARE(sent, mode == 1);
+        QCOMPARE(rig.prompter.texts(), QStringList{message});
+        QTEST(rig.commands(), "commands");
+        QCOMPARE(MeasSetting.Unit, qint16(1));
+    }
+
+    void japaneseEditionRefusesFahrenheit()
+    {
+        LinkRig rig;
+        rig.sim.setSettings({0, 1, 0.95f, -20, 500});
+        languageFlag = 0;
+        initLanguage();
+        const bool received = rig.instrument.receiveSettings();
+        const QString refusal = loadString(1798);
+        setLanguage();
+        initLanguage();
+
+        QVERIFY(!received);
+        QCOMPARE(rig.prompter.texts(), QStringList{refusal});
+        QCOMPARE(MeasSetting.Unit, qint16(0));
+        QVERIFY(!rig.commands().contains(QStringLiteral("RESOL")));
+    }
+
+    // Only the field type's clock is set. There every step is sent even after a miss, and the
+    // result comes after the dialog is gone.
+    void clockSettingNeedsFieldTypeAndSendsEveryStep()
+    {
+        LinkRig rig(Laboratory, 1);
+        const double when = toDayCount(QDate(2026, 3, 5), QTime(14, 7, 9));
+        QVERIFY(!rig.instrument.setClock(when));
+        rig.sim.setType(Simulator::FType);
+        rig.sim.setFault(Simulator::WrongReply, 1, QStringLiteral("DATE"));
+        int dialogAtMessage = -1;
+        rig.prompter.onNextMessage([&] { dialogAtMessage = rig.host.shown; });
+
+        QVERIFY(!rig.instrument.setClock(when));
+
+        QCOMPARE(rig.prompter.texts(), (QStringList{memRefused, "Clock setting is failed."}));
+        QCOMPARE(dialogAtMessage, int(LinkHost::NoDialog));
+        QCOMPARE(rig.commands(), (QStringList{"TYPE", "off", "TYPE", "DATE 26/03/05",
+                                              "TIME 14:07:09", "BACKUP", "off"}));
+        QVERIFY(!rig.port.isOpen());
+    }
+
+    void clearingNeedsConsentAndTheExactReply()
+    {
+        LinkRig rig(Field, 1);
+        rig.sim.fillDemoMemory();
+        rig.prompter.answer(Prompter::AnswerCancel);
+        QVERIFY(!rig.instrument.clrMemData());
+        QCOMPARE(rig.prompter.shown().first().buttons, Prompter::OkCancel);
         QCOMPARE(rig.port.openCount(), 0);
+
+        rig.prompter.answer(Prompter::AnswerOk);
+        rig.port.replyOnce(QStringLiteral("CLR"), QStringLiteral("Memory Data cleared."));
+        QVERIFY(!rig.instrument.clrMemData());
+        QCOMPARE(rig.prompter.texts(),
+                 (QStringList{"Clear all memory data.\r ", "Clear all memory data.\r ",
+                              "Clear Memory Data is failed."}));
+        QVERIFY(!rig.port.isOpen());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "FormMeasSet.h"
 #include "FormRadiation.h"
+#include "MeasSettingCheck.h"
 #include "Modal.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
@@ -9,10 +10,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
-#include <cmath>
 #include <memory>
 
 namespace
@@ -30,6 +31,14 @@ QString fields(const MeasSettingRecord &r)
         .arg(r.EmissivityValue, 0, 'g', 9)
         .arg(r.ScaleZero)
         .arg(r.ScaleFull);
+}
+
+QStringList materials(int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list.append(QStringLiteral("M%1:0.%2").arg(i).arg(50 + i));
+    return list;
 }
 
 } // namespace
@@ -53,58 +62,74 @@ private Q_SLOTS:
         programMode = 0;
     }
 
-    // A record that never went through the dialog (received, or from the settings file) is
-    // normalised as a confirmed dialog would store it.
-    void normalizeMatchesConfirmedDialog_data()
+    // Rounded to hundredths, halves to even, before the 0.10..1.00 check.
+    void emissivityTextIsNormalised_data()
     {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("emissivity");
-        QTest::addColumn<float>("zero");
-        QTest::addColumn<float>("full");
-        QTest::newRow("short material, reversed beyond limits")
-            << 0 << "Steel:0.8" << 600.f << -70.f;
-        QTest::newRow("minus zero") << 0 << "x" << -0.4f << 3.f;
-        QTest::newRow("huge") << 1 << "1e30" << 1e30f << -1e30f;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("normal");
+        QTest::newRow("half down to even") << "0.125" << true << "0.12";
+        QTest::newRow("half up to even") << "0.375" << true << "0.38";
+        QTest::newRow("rounds up into range") << "0.099" << true << "0.10";
+        QTest::newRow("below range") << "0.094" << false << "0.10";
+        QTest::newRow("upper bound") << "1" << true << "1.00";
+        QTest::newRow("above range") << "1.2" << false << "1.00";
+        QTest::newRow("only first colon splits") << "A:B:0.5" << false << "A:0.10";
+        QTest::newRow("huge negative") << "-150" << false << "0.10";
     }
-    void normalizeMatchesConfirmedDialog()
+    void emissivityTextIsNormalised()
     {
-        QFETCH(int, unit);
-        QFETCH(QString, emissivity);
-        QFETCH(float, zero);
-        QFETCH(float, full);
-        MeasSettingRecord record;
-        record.Unit = qint16(unit);
-        record.EmissivityStr = emissivity;
-        record.ScaleZero = zero;
-        record.ScaleFull = full;
+        QFETCH(QString, text);
+        QString name;
+        QString valueText;
+        QTEST(checkEmissivityStr(text, &name, &valueText), "ok");
+        QTEST(emissivityNormalText(name, valueText), "normal");
+    }
 
-        MeasSetting = record;
+    // A record that never went through the dialog (a hand-edited settings file, or received)
+    // is normalised as a confirmed dialog would store it; the span is not checked.
+    void settingsFileIsNormalisedAsDialogStoresIt_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("stored"); // unit, resolution, emissivity, zero, full
+        QTest::newRow("as written")
+            << QByteArray("Unit, 0\r\nPrecision, 1\r\nEmissivityStr,0.95\r\n"
+                          "ScaleZero,-20\r\nScaleFull, 500\r\n")
+            << "0 1 0.95 -20 500";
+        QTest::newRow("short material, reversed F scale beyond limits")
+            << QByteArray("Unit, 1\r\nEmissivityStr,Steel:0.8\r\nScaleZero, 1200.6\r\n"
+                          "ScaleFull,-100\r\n")
+            << "1 0 Steel:0.80 -60 940";
+        QTest::newRow("halves to even, small span")
+            << QByteArray("ScaleZero, 12.5\r\nScaleFull, 13.5\r\n") << "0 0 1.00 12 14";
+        QTest::newRow("minus zero")
+            << QByteArray("EmissivityStr,x\r\nScaleZero,-0.4\r\nScaleFull,3\r\n") << "0 0 0.10 0 3";
+        QTest::newRow("huge") << QByteArray("Unit, 1\r\nEmissivityStr,1e30\r\nScaleZero,1e30\r\n"
+                                            "ScaleFull,-1e30\r\n")
+                              << "1 0 1.00 -60 940";
+        QTest::newRow("emissivity without number, bad choices")
+            << QByteArray("Unit, 7\r\nPrecision,-3\r\nEmissivityStr,:abc\r\n")
+            << "0 0 0.10 -20 500";
+    }
+    void settingsFileIsNormalisedAsDialogStoresIt()
+    {
+        QFETCH(QByteArray, lines);
+        loadSettingsText("[MeasSetting]\r\n" + lines, QSize(1920 * 15, 1080 * 15));
+        const MeasSettingRecord record = MeasSetting;
         open();
         m_form->setMeasSetting();
-        const MeasSettingRecord viaDialog = MeasSetting;
+        const QString viaDialog = fields(MeasSetting);
         MeasSetting = record;
         normalizeMeasSetting();
-        QCOMPARE(fields(MeasSetting), fields(viaDialog));
-        QVERIFY(MeasSetting.ScaleZero != 0.0f || !std::signbit(MeasSetting.ScaleZero));
+        QCOMPARE(fields(MeasSetting), viaDialog);
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5")
+                  .arg(MeasSetting.Unit)
+                  .arg(MeasSetting.Precision)
+                  .arg(MeasSetting.EmissivityStr)
+                  .arg(MeasSetting.ScaleZero)
+                  .arg(MeasSetting.ScaleFull),
+              "stored");
         QVERIFY(m_prompter->shown().isEmpty());
-    }
-
-    // The corrected text shows, and passes when confirmed again.
-    void emissivityOutOfRangeIsCorrectedAndDialogStaysOpen()
-    {
-        open();
-        m_form->ComboEmissivity->setEditText(QStringLiteral("0.05"));
-        clickOk();
-        QCOMPARE(m_prompter->texts(),
-                 QStringList{QStringLiteral("Emissivity setting is out of range.\r0.10~1.00")});
-        QCOMPARE(m_form->ComboEmissivity->currentText(), QStringLiteral("0.10"));
-        QVERIFY(m_form->isVisible());
-        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("1.00"));
-
-        clickOk();
-        QVERIFY(!m_form->isVisible());
-        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("0.10"));
-        QCOMPARE(MeasSetting.EmissivityValue, 0.1f);
     }
 
     // Limits and span follow the stored unit, not the one picked in the dialog; the values
@@ -128,13 +153,11 @@ private Q_SLOTS:
         row("bounds", 0, 0, "-50/500", "-50/500", {}, "-50/500");
         row("span 10", 0, 0, "0/10", "0/10", {}, "0/10");
         row("9.6 rounds to a span of 10", 0, 0, "9.6/0", "0/10", {}, "0/10");
-        row("no numbers", 0, 0, "x/y", "0/0", spanC, "-20/500");
         row("reversed", 0, 0, " 100/50.4", "50/100", {}, "50/100");
         row("F limits", 1, 1, "-70/1000", "-60/940",
             "Analog output scale setting is out of range.\r-60°F~ 940°F", "-20/500");
         row("F span", 1, 1, "0/19", "0/19",
             "Zero and Full Scale span is necessary more than 20 °F.", "-20/500");
-        row("F allows 900", 1, 1, "900/0", "0/900", {}, "0/900");
         row("stored unit, not picked", 0, 1, "0/600", "0/500", rangeC, "-20/500");
     }
     void scaleIsCheckedOnOk()
@@ -172,10 +195,18 @@ private Q_SLOTS:
         clickOk();
         QVERIFY(m_form->changed());
 
+        // Out of range: the corrected text shows, and passes when confirmed again.
         reopen();
-        m_form->ComboEmissivity->setEditText(QStringLiteral("0.95"));
+        m_form->ComboEmissivity->setEditText(QStringLiteral("0.05"));
         clickOk();
-        QVERIFY(m_form->changed());
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{QStringLiteral("Emissivity setting is out of range.\r0.10~1.00")});
+        QCOMPARE(m_form->ComboEmissivity->currentText(), QStringLiteral("0.10"));
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("1.00"));
+        clickOk();
+        QVERIFY(m_form->changed() && !m_form->isVisible());
+        QCOMPARE(MeasSetting.EmissivityValue, 0.1f);
 
         reopen();
         clickOk();
@@ -201,7 +232,7 @@ private Q_SLOTS:
         m_form->ComboResolution->setCurrentIndex(1);
         m_form->ComboUnit->setCurrentIndex(1);
         m_form->ComboEmissivity->setEditText(QStringLiteral("0.5"));
-        typeScale(QStringLiteral("0"), QStringLiteral("100"));
+        m_form->TextScaleFull->setText(QStringLiteral("100"));
         if (escape)
             QTest::keyClick(m_form.get(), Qt::Key_Escape);
         else
@@ -219,7 +250,7 @@ private Q_SLOTS:
         open();
         QApplication::setActiveWindow(m_form.get());
         m_form->TextScaleZero->setFocus();
-        typeScale(QStringLiteral("0"), QStringLiteral("5"));
+        m_form->TextScaleFull->setText(QStringLiteral("5"));
         QTest::keyClick(m_form->TextScaleZero, Qt::Key_Return);
         QTest::keyClick(m_form->TextScaleZero, Qt::Key_Enter);
         QVERIFY(m_form->isVisible());
@@ -251,23 +282,12 @@ private Q_SLOTS:
         QCOMPARE(MeasSetting.ScaleFull, 500.0f);
     }
 
-    // The typed text never becomes a list entry.
-    void materialFromListIsUsed()
-    {
-        MeasSetting.EmissivityList = QStringList{"Steel:0.8", "Glass:0.94"};
-        open();
-        QCOMPARE(m_form->ComboEmissivity->currentText(), QStringLiteral("1.00"));
-        m_form->ComboEmissivity->setCurrentIndex(0);
-        clickOk();
-        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("Steel:0.80"));
-        QCOMPARE(MeasSetting.EmissivityValue, 0.8f);
-        QCOMPARE(m_form->ComboEmissivity->count(), 2);
-    }
-
-    // The editor's OK stores the list and refreshes the combo; the typed text stays.
+    // The editor's OK stores the list and refreshes the combo; the typed text stays, and never
+    // becomes a list entry. A list edit alone is nothing to send; an entry picked from the list
+    // is stored.
     void editButtonOpensListEditorAndRefreshesList()
     {
-        MeasSetting.EmissivityList = QStringList{QStringLiteral("Steel:0.80")};
+        MeasSetting.EmissivityList = QStringList{QStringLiteral("Steel:0.8")};
         open();
         m_form->ComboEmissivity->setEditText(QStringLiteral("0.70"));
 
@@ -282,14 +302,102 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->CommandEdit, Qt::LeftButton);
 
         QVERIFY(seen);
-        QCOMPARE(MeasSetting.EmissivityList, (QStringList{"Steel:0.80", "Brick:0.90"}));
+        QCOMPARE(MeasSetting.EmissivityList, (QStringList{"Steel:0.8", "Brick:0.90"}));
         QCOMPARE(m_form->ComboEmissivity->count(), 2);
         QCOMPARE(m_form->ComboEmissivity->itemText(1), QStringLiteral("Brick:0.90"));
         QCOMPARE(m_form->ComboEmissivity->currentText(), QStringLiteral("0.70"));
-        // A list edit alone is nothing to send.
         m_form->ComboEmissivity->setEditText(QStringLiteral("1.00"));
         clickOk();
         QVERIFY(!m_form->changed());
+
+        reopen();
+        m_form->ComboEmissivity->setCurrentIndex(0);
+        clickOk();
+        QCOMPARE(MeasSetting.EmissivityStr, QStringLiteral("Steel:0.80"));
+        QCOMPARE(MeasSetting.EmissivityValue, 0.8f);
+        QCOMPARE(m_form->ComboEmissivity->count(), 2);
+    }
+
+    // The emissivity list editor. Steps separated by ";": "focus" the list (its first row becomes
+    // current but nothing is selected), "select" a row, or press add, edit, delete, ok or cancel
+    // after filling the name and value fields when given. Then the list, the fields, the messages
+    // and the stored list. A full list of ten has no blank place; otherwise the blank is last, and
+    // can be neither edited nor deleted.
+    void editorFollowsTheSelection_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("fields");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("stored");
+        const QString outOfRange = QStringLiteral("Value is out of range.\r0.10~1.00");
+        QTest::newRow("add appends when nothing is selected")
+            << 2 << "focus;add Brick 0.9;add Glass 0.94"
+            << QStringList{"M0:0.50", "M1:0.51", "Brick:0.90", "Glass:0.94", ""} << "Glass:0.94"
+            << QStringList() << materials(2);
+        QTest::newRow("add inserts before the selected entry")
+            << 2 << "select 1;add Brick 0.9" << QStringList{"M0:0.50", "Brick:0.90", "M1:0.51", ""}
+            << "Brick:0.90" << QStringList() << materials(2);
+        // An empty list opens with one empty entry and the blank.
+        QTest::newRow("add refuses a value out of range")
+            << 0 << "add Ice 1.5" << QStringList{"", ""} << "Ice:1.00" << QStringList{outOfRange}
+            << QStringList();
+        QTest::newRow("tenth entry takes the blank, eleventh is refused")
+            << 9 << "add Tenth 0.3;select 0;add Eleventh 0.4;ok"
+            << materials(9) + QStringList{"Tenth:0.30"} << "Eleventh:0.40"
+            << QStringList{"Cannot add more than 10."} << materials(9) + QStringList{"Tenth:0.30"};
+        // After a delete the selection moves to the next item and fills the fields from it.
+        QTest::newRow("delete from a full list brings the blank back")
+            << 10 << "select 9;delete;select 0;delete" << materials(9).mid(1) + QStringList{""}
+            << "M1:0.51" << QStringList() << materials(10);
+        QTest::newRow("deleting the only entry leaves one empty entry")
+            << 1 << "select 0;delete;select 1;delete;ok" << QStringList{"", ""} << ":"
+            << QStringList() << QStringList{""};
+        QTest::newRow("edit replaces the selected entry only")
+            << 2 << "select 1;edit Oxide 0.875;select 2;edit Ghost 0.5;select 0;edit M0 0"
+            << QStringList{"M0:0.50", "Oxide:0.88", ""} << "M0:0.10" << QStringList{outOfRange}
+            << materials(2);
+        QTest::newRow("cancel changes nothing")
+            << 3 << "select 0;delete;add Brick 0.9;cancel"
+            << QStringList{"Brick:0.90", "M1:0.51", "M2:0.52", ""} << "Brick:0.90" << QStringList()
+            << materials(3);
+    }
+    void editorFollowsTheSelection()
+    {
+        QFETCH(int, entries);
+        QFETCH(QString, script);
+        MeasSetting.EmissivityList = materials(entries);
+        open();
+        auto *editor = new FormRadiation(m_form.get());
+        editor->show();
+        const QHash<QString, QPushButton *> buttons{{"ok", editor->Command1},
+                                                    {"cancel", editor->Command2},
+                                                    {"add", editor->Command3},
+                                                    {"delete", editor->Command4},
+                                                    {"edit", editor->Command5}};
+        for (const QString &step : script.split(u';')) {
+            const QStringList words = step.split(u' ');
+            if (words[0] == QLatin1String("focus")) {
+                QApplication::setActiveWindow(editor);
+                editor->List1->setFocus();
+            } else if (words[0] == QLatin1String("select")) {
+                editor->List1->setCurrentRow(words[1].toInt());
+            } else {
+                if (words.size() == 3) {
+                    editor->TextRName->setText(words[1]);
+                    editor->TextRNum->setText(words[2]);
+                }
+                QTest::mouseClick(buttons.value(words[0]), Qt::LeftButton);
+            }
+        }
+        QStringList items;
+        for (int i = 0; i < editor->List1->count(); ++i)
+            items.append(editor->List1->item(i)->text());
+        QTEST(items, "items");
+        QTEST(QString(editor->TextRName->text() + u':' + editor->TextRNum->text()), "fields");
+        QTEST(m_prompter->texts(), "messages");
+        QTEST(MeasSetting.EmissivityList, "stored");
     }
 
 private:
@@ -302,11 +410,6 @@ private:
     {
         m_form->initShow();
         m_form->show();
-    }
-    void typeScale(const QString &zero, const QString &full)
-    {
-        m_form->TextScaleZero->setText(zero);
-        m_form->TextScaleFull->setText(full);
     }
     void clickOk() { QTest::mouseClick(m_form->Command1, Qt::LeftButton); }
 

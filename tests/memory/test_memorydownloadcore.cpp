@@ -5,12 +5,13 @@
 #include "MemoryDownload.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
 namespace
 {
-enum Setup { Demo, Long, StoppedHalfWay, LaboratoryType };
+enum Setup { Demo, StoppedHalfWay, LaboratoryType };
 
 int samplesHeld()
 {
@@ -50,7 +51,6 @@ private Q_SLOTS:
         QTest::addColumn<Setup>("setup");
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("demo memory") << Demo << QStringList();
-        QTest::newRow("1500 records") << Long << QStringList();
         QTest::newRow("stopped half way") << StoppedHalfWay << QStringList{loadString(4231)};
         QTest::newRow("laboratory type")
             << LaboratoryType << QStringList{loadString(1779), loadString(4205)};
@@ -60,11 +60,10 @@ private Q_SLOTS:
     {
         QFETCH(Setup, setup);
         m_rig->sim.fillDemoMemory();
-        if (setup == Long || setup == StoppedHalfWay)
-            m_rig->sim.fillMemory(1500);
         if (setup == LaboratoryType)
             m_rig->sim.setType(Simulator::LType);
         if (setup == StoppedHalfWay) {
+            m_rig->sim.fillMemory(1500);
             m_rig->sim.setTrafficLog([this](bool fromHost, const QString &line) {
                 if (fromHost && line == QLatin1String("MEM"))
                     m_rig->pump.schedule(60000, [] { stopRequested = true; });
@@ -101,18 +100,12 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("listing.txt"));
         QVERIFY(writeMemoryFile(path));
         QVERIFY(verifyMemoryFile(path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        file.close();
+        const QByteArray bytes = readFile(path);
         QVERIFY(!bytes.contains("Resolution"));
 
         // A file that does not read back as held stops a clear.
-        QByteArray cut = bytes;
-        cut.truncate(bytes.lastIndexOf("\r\n", bytes.size() - 5));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(cut);
-        file.close();
+        QVERIFY(
+            !writeFile(path, bytes.left(bytes.lastIndexOf("\r\n", bytes.size() - 5))).isEmpty());
         QVERIFY(!verifyMemoryFile(path));
         QVERIFY(!verifyMemoryFile(m_dir.filePath(QStringLiteral("missing.txt"))));
 
