@@ -5,6 +5,7 @@
 #include "FormGraph.h"
 #include "FormGraphMove.h"
 #include "Format.h"
+#include "GraphPrint.h"
 #include "Modal.h"
 #include "PrintListing.h"
 #include "SampleData.h"
@@ -14,18 +15,75 @@
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
-// The graph window's controls against its view: menus, check marks, scroll bars, legend,
-// context menu and the place it keeps in the settings.
+namespace
+{
+
+template <typename T> T *child(QWidget *dialog, const QString &name)
+{
+    auto *widget = dialog->findChild<T *>(name);
+    if (!widget)
+        qFatal("no child %s", qPrintable(name));
+    return widget;
+}
+
+// click() rather than a mouse click at the centre: a radio button stretched by its layout has
+// no text there.
+void click(QWidget *dialog, const QString &name)
+{
+    child<QAbstractButton>(dialog, name)->click();
+}
+
+void type(QWidget *dialog, const QString &name, const QString &text)
+{
+    auto *field = child<QLineEdit>(dialog, name);
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+QStringList texts(QWidget *dialog, const QStringList &names)
+{
+    QStringList out;
+    for (const QString &name : names)
+        out << child<QLineEdit>(dialog, name)->text();
+    return out;
+}
+
+const QStringList timeFields = {"Textdd", "Texthh", "Textnn", "Textss"};
+
+quint32 boxColour(QWidget *dialog, int ch)
+{
+    const QPalette palette = child<QFrame>(dialog, QStringLiteral("CHColor_%1").arg(ch))->palette();
+    return palette.color(QPalette::Window).rgb() & 0xFFFFFF;
+}
+
+FormCHSet::Channels sampleChannels()
+{
+    FormCHSet::Channels channels;
+    for (int ch = 0; ch < 8; ++ch)
+        channels[ch] = {ch != 3 && ch < 6, ch % 2 == 0, 0x101010u * quint32(ch + 1)};
+    return channels;
+}
+
+} // namespace
+
+// The graph window's controls against its view (menus, check marks, scroll bars, legend,
+// context menu, the place it keeps in the settings) and its dialogs.
 class TestFormGraph : public QObject
 {
     Q_OBJECT
@@ -45,6 +103,7 @@ private Q_SLOTS:
         MeasSetting = MeasSettingRecord();
         channelData[2] = makeSeries(3600, toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0)), 1,
                                     [](int i) { return 25.0f + float(std::sin(i / 100.0)); });
+        m_prompter = std::make_unique<ScriptedPrompter>();
         m_graph = std::make_unique<FormGraph>();
         m_graph->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_graph.get()));
@@ -53,6 +112,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_graph.reset();
+        m_prompter.reset();
         clearChannels();
     }
 
@@ -106,27 +166,6 @@ private Q_SLOTS:
         QCOMPARE(vBar->value(), plot.vScroll.value);
     }
 
-    void rightClickOffersZoomsAndZoomBack()
-    {
-        GraphPlot &plot = m_graph->plot();
-        const float before = plot.timeScale;
-        QMenu *shown = nullptr;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (m_graph->MenuMulItem->isVisible() && !shown) {
-                shown = m_graph->MenuMulItem;
-                m_graph->MenuMulTimeItem[1]->trigger(); // 200%
-                shown->close();
-            }
-        });
-        poll.start(5);
-        QTest::mouseClick(m_graph->gamen, Qt::RightButton, {}, m_graph->gamen->plotRect().center());
-        QTRY_VERIFY(shown);
-        QCOMPARE(plot.timeScale, 2.0f * before);
-        m_graph->MenuMulBack->trigger();
-        QCOMPARE(plot.timeScale, before);
-    }
-
     void legendAndGeometryFollowTheWindow()
     {
         QVERIFY(m_graph->PictureLine[2]->isVisible());
@@ -146,6 +185,7 @@ private Q_SLOTS:
         QCOMPARE(Settings.HeightG, 500 * 15);
     }
 
+    // A dragged rectangle is zoomed from the right-click menu; Zoom Back returns.
     void draggedRectangleZoomsInAndBack()
     {
         GraphPlot &plot = m_graph->plot();
@@ -157,16 +197,28 @@ private Q_SLOTS:
         QTest::mouseMove(m_graph->gamen, corner + QPoint(160, 80));
         QTest::mouseMove(m_graph->gamen, corner + QPoint(220, 120));
         QTest::mouseRelease(m_graph->gamen, Qt::LeftButton, {}, corner + QPoint(220, 120));
-        QVERIFY(plot.select.Visible());
         QCOMPARE(plot.select.rect(), QRect(100, 40, 120, 80));
-        QVERIFY(m_graph->MenuGraphItem[1]->isEnabled());
-        QVERIFY(m_graph->MenuMulSelect->isEnabled());
+        QVERIFY(m_graph->MenuGraphItem[1]->isEnabled() && m_graph->MenuMulSelect->isEnabled());
+        const float bottom = plot.infYAxis(120);
 
-        m_graph->MenuGraphItem[1]->trigger();
+        bool shown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (m_graph->MenuMulItem->isVisible() && !shown) {
+                shown = true;
+                m_graph->MenuMulSelect->trigger();
+                m_graph->MenuMulItem->close();
+            }
+        });
+        poll.start(5);
+        QTest::mouseClick(m_graph->gamen, Qt::RightButton, {}, corner + QPoint(300, 200));
+        QTRY_VERIFY(shown);
         QCOMPARE(plot.timeOrigin, 100);
-        QVERIFY(plot.timeScale >= 4.0f * before);
+        QVERIFY(qAbs(plot.yBottom - bottom) < 0.01f);
+        // Whole pixels per second, at least the fourfold of 120 s in 480 and more pixels.
+        QVERIFY(plot.timeScale >= 4.0f * before && plot.timeScale == std::floor(plot.timeScale));
         QVERIFY(!m_graph->MenuGraphItem[1]->isEnabled());
-        m_graph->MenuGraphItem[4]->trigger(); // Zoom Back
+        m_graph->MenuMulBack->trigger();
         QCOMPARE(plot.timeScale, before);
         QCOMPARE(plot.timeOrigin, 0);
     }
@@ -193,7 +245,7 @@ private Q_SLOTS:
     void dialogsOfTheGraphMenuAct()
     {
         GraphPlot &plot = m_graph->plot();
-        ScriptedPrompter prompter;
+        ScriptedPrompter &prompter = *m_prompter;
         onModal<FormGraphMove>(this, [](FormGraphMove *move) {
             move->Texthh->setText(QStringLiteral("00"));
             move->Textnn->setText(QStringLiteral("30"));
@@ -219,6 +271,15 @@ private Q_SLOTS:
         m_graph->MenuCurMoveItem[0]->trigger();
         QCOMPARE(plot.getCursorATime(), 600);
         QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("00:10:00"));
+
+        // The cursors' times become the clock of CH3, which starts at 10:00.
+        onModal<QDialog>(this, [](QDialog *choice) {
+            choice->findChild<QComboBox *>()->setCurrentIndex(3);
+            choice->findChild<QPushButton *>()->click();
+        });
+        m_graph->ButtonTimeAxis->click();
+        QCOMPARE(m_graph->Combo1->currentIndex(), 3);
+        QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("10:10:00"));
 
         prompter.answerColor(0x00ff00);
         onModal<FormCHSet>(this, [](FormCHSet *set) {
@@ -256,13 +317,8 @@ private Q_SLOTS:
                 for (int c = 0; c < table->columnCount(); ++c) {
                     const QTableWidgetItem *item = table->item(r, c);
                     const QRect cell = table->visualItemRect(item);
-                    const QString where = QStringLiteral("%1 %2,%3 %4 in %5x%6")
-                                              .arg(table->objectName())
-                                              .arg(r)
-                                              .arg(c)
-                                              .arg(item->text())
-                                              .arg(shown.width())
-                                              .arg(shown.height());
+                    const QString where =
+                                        QStringLiteral("%1 %2,%3 ").arg(table->objectName()).arg(r).arg(c) + item->text();
                     QVERIFY2(shown.contains(cell), qPrintable(where));
                     QVERIFY2(cell.width() > table->fontMetrics().horizontalAdvance(item->text()),
                              qPrintable(where));
@@ -277,30 +333,32 @@ private Q_SLOTS:
         QCOMPARE(stored.size(), QSize(700, 500));
     }
 
-    void printToFileOffersTheGraphsOwnName()
+    // Page Setup and Print share the data listings' printer, yet a print to a file is offered
+    // the graph's own name; Copy puts the composed picture on the clipboard.
+    void fileAndEditMenusReachPrinterAndClipboard()
     {
         QTemporaryDir dir;
         const QString listing = writeFile(dir.filePath(QStringLiteral("CH1.pdf")), "listing");
-        QVERIFY(!listing.isEmpty());
         channelData[2]->FileName = QStringLiteral("/data/kiln.csv");
         QPrinter &printer = PrintListing::printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(listing);
-        ScriptedPrompter prompter;
+        ScriptedPrompter &prompter = *m_prompter;
+        prompter.answerPrint([](QPrinter &p) { return p.setPageOrientation(QPageLayout::Landscape); });
+        m_graph->MenuFileItem[0]->trigger();
+        QCOMPARE(prompter.pageSetupDialogs(), 1);
         QStringList offered;
         for (int i = 0; i < 2; ++i) {
             prompter.answerPrint([&offered](QPrinter &p) {
                 offered << p.outputFileName();
-                return true;
+                return p.pageLayout().orientation() == QPageLayout::Landscape;
             });
             m_graph->MenuFileItem[1]->trigger();
         }
         QCOMPARE(offered, QStringList({dir.filePath(QStringLiteral("kiln_graph.pdf")),
                                        dir.filePath(QStringLiteral("kiln_graph_2.pdf"))}));
-        QVERIFY(pdfText(offered[0]).contains(loadString(2601)));
-        QFile kept(listing);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("listing"));
+        QVERIFY(pdfText(offered[1]).contains(loadString(2601)));
+        QCOMPARE(readFile(listing), QByteArray("listing"));
 
         // A file that cannot be written is reported, not passed over.
         prompter.answerPrint([&dir](QPrinter &p) {
@@ -310,6 +368,10 @@ private Q_SLOTS:
         m_graph->MenuFileItem[1]->trigger();
         QCOMPARE(prompter.lastText(), loadString(1795));
         printer.setOutputFileName(QString());
+        printer.setPageOrientation(QPageLayout::Portrait);
+
+        m_graph->MenuEditItem[0]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image(), copyGraphImage(m_graph->plot()));
     }
 
     void plotIsDrawnAtTheScreensResolution()
@@ -335,7 +397,195 @@ private Q_SLOTS:
         QVERIFY2(split > plot.width() + plot.height(), qPrintable(QString::number(split)));
     }
 
+    // Each row: field, typed, shown.
+    void fieldsTakeOnlyNumbersAndSelectAllOnFocus_data()
+    {
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("days refuse a sign") << QStringList{"Textdd", "-3x", "3"};
+        QTest::newRow("seconds refuse letters") << QStringList{"Textss", "1a2", "12"};
+        QTest::newRow("temperature takes a sign") << QStringList{"Text1_0", "-1.5x", "-1.5"};
+        QTest::newRow("temperature takes one point") << QStringList{"Text1_1", "1.2.3", "1.23"};
+    }
+    void fieldsTakeOnlyNumbersAndSelectAllOnFocus()
+    {
+        QFETCH(QStringList, row);
+        FormCurMove curMove;
+        FormDispRange range;
+        QDialog *dialog = row[0].startsWith("Text1_") ? static_cast<QDialog *>(&range) : &curMove;
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        type(dialog, row[0], row[1]);
+        auto *edit = child<QLineEdit>(dialog, row[0]);
+        QCOMPARE(edit->text(), row[2]);
+
+        child<QWidget>(dialog, "Command1_0")->setFocus();
+        edit->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(edit->selectedText(), edit->text());
+    }
+
+    void curMoveOkLimitsToTimeRange_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<qint32>("timeMax");
+        QTest::addColumn<qint32>("expected");
+        QTest::newRow("beyond the end") << QStringList{"1", "0", "0", "30"} << 3600 << 3600;
+        QTest::newRow("within") << QStringList{"0", "00", "59", "59"} << 7200 << 3599;
+        QTest::newRow("hours above 23 count in full")
+            << QStringList{"0", "25", "0", "0"} << 200000 << 90000;
+    }
+    void curMoveOkLimitsToTimeRange()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(qint32, timeMax);
+        FormCurMove form;
+        form.load(90061, timeMax);
+        form.show();
+        QCOMPARE(texts(&form, timeFields), (QStringList{"1", "01", "01", "01"}));
+        for (int i = 0; i < 4; ++i)
+            type(&form, timeFields[i], typed[i]);
+        click(&form, "Command1_0");
+        QVERIFY(!form.isVisible());
+        QTEST(form.result().value_or(-1), "expected");
+    }
+
+    void graphMoveTakesEndTimeOrCursor_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<qint32>("expected");
+        QTest::newRow("days and seconds") << 0 << QStringList{"2", "00", "00", "05"} << 172805;
+        QTest::newRow("many days do not wrap")
+            << 0 << QStringList{"99999", "0", "0", "0"} << std::numeric_limits<qint32>::max();
+        QTest::newRow("cursor A") << 1 << QStringList() << 0;
+        QTest::newRow("cursor B") << 2 << QStringList() << 0;
+    }
+    void graphMoveTakesEndTimeOrCursor()
+    {
+        QFETCH(int, option);
+        QFETCH(QStringList, typed);
+        FormGraphMove form;
+        form.load(90061);
+        form.show();
+        QCOMPARE(texts(&form, timeFields), (QStringList{"1", "01", "01", "01"}));
+        for (int i = 0; i < typed.size(); ++i)
+            type(&form, timeFields[i], typed[i]);
+        // The time fields are for the first option only.
+        for (int chosen : {option, 0, option}) {
+            click(&form, QStringLiteral("Option1_%1").arg(chosen));
+            for (const QString &field : timeFields)
+                QCOMPARE(child<QLineEdit>(&form, field)->isEnabled(), chosen == 0);
+        }
+        click(&form, "Command1_0");
+        QVERIFY(form.result().has_value());
+        QCOMPARE(form.result()->option, option);
+        if (option == 0)
+            QTEST(form.result()->t, "expected");
+    }
+
+    // A value outside the limits is limited and shown with a warning, the dialog staying open;
+    // the range is put in order only by the OK that accepts it.
+    void dispRangeOkLimitsAndOrdersTheRange_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("shown"); // after the first OK
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QList<double>>("range");
+        QTest::newRow("exchanged") << QStringList{"50", "20"} << QStringList{"20.0", "50.0"}
+                                   << false << QList<double>{20, 50};
+        QTest::newRow("limits are allowed")
+            << QStringList{"-100", "600"} << QStringList{"-100.0", "600.0"} << false
+            << QList<double>{-100, 600};
+        QTest::newRow("upper above") << QStringList{"0", "800"} << QStringList{"0.0", "600.0"}
+                                     << true << QList<double>{0, 600};
+        QTest::newRow("both outside and exchanged")
+            << QStringList{"700", "-300"} << QStringList{"600.0", "-100.0"} << true
+            << QList<double>{-100, 600};
+    }
+    void dispRangeOkLimitsAndOrdersTheRange()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(bool, warned);
+        FormDispRange form;
+        form.load(0, 100, -100, 600, 0);
+        form.show();
+        QCOMPARE(child<QLabel>(&form, "LabelUnit_1")->text(), QStringLiteral("°C"));
+        type(&form, "Text1_0", typed[0]);
+        type(&form, "Text1_1", typed[1]);
+        click(&form, "Command1_0");
+        QTEST(texts(&form, {"Text1_0", "Text1_1"}), "shown");
+        QCOMPARE(form.isVisible(), warned);
+        QCOMPARE(form.result().has_value(), !warned);
+        QCOMPARE(m_prompter->texts(),
+                 warned ? QStringList{QStringLiteral("Out of range Temp axis.\r-100.0°C~600.0°C")}
+                        : QStringList());
+        if (warned)
+            click(&form, "Command1_0");
+        QCOMPARE(m_prompter->shown().size(), warned ? 1 : 0);
+        QVERIFY(form.result().has_value());
+        QTEST((QList<double>{form.result()->lower, form.result()->upper}), "range");
+    }
+
+    // Absent channels have nothing to change; a cancelled picker leaves the colour.
+    void chSetResultFollowsChecksAndPicker()
+    {
+        FormCHSet form;
+        const FormCHSet::Channels channels = sampleChannels();
+        form.load(channels);
+        form.show();
+        for (int ch = 0; ch < 8; ++ch) {
+            const QString n = QString::number(ch);
+            QCOMPARE(child<QLabel>(&form, "LabelCHName_" + n)->text(), "CH" + QString::number(ch + 1));
+            QCOMPARE(child<QCheckBox>(&form, "Check1_" + n)->isEnabled(), channels[ch].present);
+            QCOMPARE(child<QWidget>(&form, "ButtonChangeColor_" + n)->isEnabled(),
+                     channels[ch].present);
+            QCOMPARE(boxColour(&form, ch), channels[ch].colour);
+        }
+        m_prompter->answerColor(0x00FF00);
+        click(&form, "ButtonChangeColor_1");
+        m_prompter->answerColor(-1);
+        click(&form, "ButtonChangeColor_2");
+        QCOMPARE(boxColour(&form, 2), channels[2].colour);
+        click(&form, "Check1_0");
+        click(&form, "Check1_1");
+        click(&form, "Command1_0");
+
+        QVERIFY(!form.isVisible());
+        const FormCHSet::Channels result = form.result().value_or(FormCHSet::Channels());
+        for (int ch = 0; ch < 8; ++ch) {
+            QCOMPARE(result[ch].shown, ch < 2 ? !channels[ch].shown : channels[ch].shown);
+            QCOMPARE(result[ch].colour, ch == 1 ? 0x00FF00u : channels[ch].colour);
+        }
+    }
+
+    // Cancel, Escape and the close box give no result, whatever was chosen.
+    void cancelGivesNothing()
+    {
+        for (int how = 0; how < 3; ++how) {
+            FormCurMove curMove;
+            curMove.load(60, 3600);
+            FormGraphMove graphMove;
+            graphMove.load(60);
+            FormDispRange range;
+            range.load(20, 50, -100, 600, 0);
+            FormCHSet chSet;
+            chSet.load(sampleChannels());
+            for (QDialog *form : {static_cast<QDialog *>(&curMove), static_cast<QDialog *>(&graphMove),
+                                  static_cast<QDialog *>(&range), static_cast<QDialog *>(&chSet)}) {
+                form->show();
+                if (how == 0)
+                    click(form, "Command1_1");
+                else if (how == 1)
+                    QTest::keyClick(form, Qt::Key_Escape);
+                else
+                    form->close();
+                QVERIFY(!form->isVisible());
+            }
+            QVERIFY(!curMove.result() && !graphMove.result() && !range.result() && !chSet.result());
+        }
+    }
+
 private:
+    std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<FormGraph> m_graph;
 };
 
