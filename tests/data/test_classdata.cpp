@@ -68,8 +68,6 @@ private Q_SLOTS:
         // Without a usable reading the run shows during its course what it shows once finished.
         QTest::newRow("only low battery") << std::vector<float>{lowBatteryCode, lowBatteryCode}
                                           << errorCode << 0 << errorCode << 0 << overRangeCode;
-        QTest::newRow("only errors") << std::vector<float>{errorCode, errorCode, errorCode}
-                                     << errorCode << 0 << errorCode << 0 << overRangeCode;
         QTest::newRow("only over range")
             << std::vector<float>{overRangeCode, overRangeCode} << overRangeCode << 0
             << overRangeCode << 0 << overRangeCode;
@@ -125,9 +123,6 @@ private Q_SLOTS:
             << five << -20.0 << -10.0 << 0 << 10.0f << 4 << 50.0f << 150.0 << 40.0f << 30.0f;
         QTest::newRow("span after the last sample uses the last")
             << five << 100.0 << 200.0 << 4 << 50.0f << 4 << 50.0f << 50.0 << 0.0f << 50.0f;
-        QTest::newRow("ties keep the earliest")
-            << std::vector<float>{7.0f, 3.0f, 9.0f, 3.0f, 9.0f} << 0.0 << 40.0 << 1 << 3.0f << 2
-            << 9.0f << 31.0 << 6.0f << 6.2f;
         QTest::newRow("over range makes peak-to-peak an error")
             << std::vector<float>{20.0f, overRangeCode, 30.0f} << 0.0 << 20.0 << 0 << 20.0f << 1
             << overRangeCode << 50.0 << errorCode << 25.0f;

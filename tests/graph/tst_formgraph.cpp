@@ -30,47 +30,11 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace
 {
-
-template <typename T> T *child(QWidget *dialog, const QString &name)
-{
-    auto *widget = dialog->findChild<T *>(name);
-    if (!widget)
-        qFatal("no child %s", qPrintable(name));
-    return widget;
-}
-
-// click() rather than a mouse click at the centre: a radio button stretched by its layout has
-// no text there.
-void click(QWidget *dialog, const QString &name)
-{
-    child<QAbstractButton>(dialog, name)->click();
-}
-
-void type(QWidget *dialog, const QString &name, const QString &text)
-{
-    auto *field = child<QLineEdit>(dialog, name);
-    field->clear();
-    QTest::keyClicks(field, text);
-}
-
-QStringList texts(QWidget *dialog, const QStringList &names)
-{
-    QStringList out;
-    for (const QString &name : names)
-        out << child<QLineEdit>(dialog, name)->text();
-    return out;
-}
-
 const QStringList timeFields = {"Textdd", "Texthh", "Textnn", "Textss"};
-
-quint32 boxColour(QWidget *dialog, int ch)
-{
-    const QPalette palette = child<QFrame>(dialog, QStringLiteral("CHColor_%1").arg(ch))->palette();
-    return palette.color(QPalette::Window).rgb() & 0xFFFFFF;
-}
 
 FormCHSet::Channels sampleChannels()
 {
@@ -79,7 +43,6 @@ FormCHSet::Channels sampleChannels()
         channels[ch] = {ch != 3 && ch < 6, ch % 2 == 0, 0x101010u * quint32(ch + 1)};
     return channels;
 }
-
 } // namespace
 
 // The graph window's controls against its view (menus, check marks, scroll bars, legend,
@@ -318,7 +281,8 @@ private Q_SLOTS:
                     const QTableWidgetItem *item = table->item(r, c);
                     const QRect cell = table->visualItemRect(item);
                     const QString where =
-                                        QStringLiteral("%1 %2,%3 ").arg(table->objectName()).arg(r).arg(c) + item->text();
+                        QStringLiteral("%1 %2,%3 ").arg(table->objectName()).arg(r).arg(c) +
+                        item->text();
                     QVERIFY2(shown.contains(cell), qPrintable(where));
                     QVERIFY2(cell.width() > table->fontMetrics().horizontalAdvance(item->text()),
                              qPrintable(where));
@@ -344,7 +308,8 @@ private Q_SLOTS:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(listing);
         ScriptedPrompter &prompter = *m_prompter;
-        prompter.answerPrint([](QPrinter &p) { return p.setPageOrientation(QPageLayout::Landscape); });
+        prompter.answerPrint(
+            [](QPrinter &p) { return p.setPageOrientation(QPageLayout::Landscape); });
         m_graph->MenuFileItem[0]->trigger();
         QCOMPARE(prompter.pageSetupDialogs(), 1);
         QStringList offered;
@@ -397,89 +362,74 @@ private Q_SLOTS:
         QVERIFY2(split > plot.width() + plot.height(), qPrintable(QString::number(split)));
     }
 
-    // Each row: field, typed, shown.
-    void fieldsTakeOnlyNumbersAndSelectAllOnFocus_data()
-    {
-        QTest::addColumn<QStringList>("row");
-        QTest::newRow("days refuse a sign") << QStringList{"Textdd", "-3x", "3"};
-        QTest::newRow("seconds refuse letters") << QStringList{"Textss", "1a2", "12"};
-        QTest::newRow("temperature takes a sign") << QStringList{"Text1_0", "-1.5x", "-1.5"};
-        QTest::newRow("temperature takes one point") << QStringList{"Text1_1", "1.2.3", "1.23"};
-    }
+    // Time fields take digits only, temperatures a sign and one point; entering selects all.
     void fieldsTakeOnlyNumbersAndSelectAllOnFocus()
     {
-        QFETCH(QStringList, row);
         FormCurMove curMove;
         FormDispRange range;
-        QDialog *dialog = row[0].startsWith("Text1_") ? static_cast<QDialog *>(&range) : &curMove;
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        type(dialog, row[0], row[1]);
-        auto *edit = child<QLineEdit>(dialog, row[0]);
-        QCOMPARE(edit->text(), row[2]);
-
-        child<QWidget>(dialog, "Command1_0")->setFocus();
-        edit->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE(edit->selectedText(), edit->text());
+        const QList<std::tuple<QLineEdit *, QString, QString>> rows{
+            {curMove.Textdd, "-3x", "3"},
+            {curMove.Textss, "1a2", "12"},
+            {range.Text1[0], "-1.5x", "-1.5"},
+            {range.Text1[1], "1.2.3", "1.23"}};
+        for (const auto &[edit, typed, shown] : rows) {
+            edit->window()->show();
+            QVERIFY(QTest::qWaitForWindowActive(edit->window()));
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(edit->text(), shown);
+            edit->window()->findChild<QPushButton *>(QStringLiteral("Command1_0"))->setFocus();
+            edit->setFocus(Qt::OtherFocusReason);
+            QTRY_COMPARE(edit->selectedText(), edit->text());
+        }
     }
 
-    void curMoveOkLimitsToTimeRange_data()
+    // Days, hours, minutes and seconds add up; Move Cursor keeps to the data, Move Time Axis
+    // may go to a cursor instead.
+    void timeDialogsAddUpTheirFields_data()
     {
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<qint32>("timeMax");
-        QTest::addColumn<qint32>("expected");
-        QTest::newRow("beyond the end") << QStringList{"1", "0", "0", "30"} << 3600 << 3600;
-        QTest::newRow("within") << QStringList{"0", "00", "59", "59"} << 7200 << 3599;
-        QTest::newRow("hours above 23 count in full")
-            << QStringList{"0", "25", "0", "0"} << 200000 << 90000;
-    }
-    void curMoveOkLimitsToTimeRange()
-    {
-        QFETCH(QStringList, typed);
-        QFETCH(qint32, timeMax);
-        FormCurMove form;
-        form.load(90061, timeMax);
-        form.show();
-        QCOMPARE(texts(&form, timeFields), (QStringList{"1", "01", "01", "01"}));
-        for (int i = 0; i < 4; ++i)
-            type(&form, timeFields[i], typed[i]);
-        click(&form, "Command1_0");
-        QVERIFY(!form.isVisible());
-        QTEST(form.result().value_or(-1), "expected");
-    }
-
-    void graphMoveTakesEndTimeOrCursor_data()
-    {
-        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("option"); // of Move Time Axis; -1 for Move Cursor
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<qint32>("expected");
-        QTest::newRow("days and seconds") << 0 << QStringList{"2", "00", "00", "05"} << 172805;
-        QTest::newRow("many days do not wrap")
+        QTest::newRow("cursor, hours above 23 count in full")
+            << -1 << QStringList{"0", "25", "0", "0"} << 90000;
+        QTest::newRow("cursor beyond the end") << -1 << QStringList{"2", "0", "0", "30"} << 100000;
+        QTest::newRow("axis, days and seconds")
+            << 0 << QStringList{"2", "00", "00", "05"} << 172805;
+        QTest::newRow("axis, many days do not wrap")
             << 0 << QStringList{"99999", "0", "0", "0"} << std::numeric_limits<qint32>::max();
-        QTest::newRow("cursor A") << 1 << QStringList() << 0;
-        QTest::newRow("cursor B") << 2 << QStringList() << 0;
+        QTest::newRow("axis to cursor B") << 2 << QStringList{"0", "0", "0", "1"} << 0;
     }
-    void graphMoveTakesEndTimeOrCursor()
+    void timeDialogsAddUpTheirFields()
     {
         QFETCH(int, option);
         QFETCH(QStringList, typed);
-        FormGraphMove form;
-        form.load(90061);
+        FormCurMove curMove;
+        curMove.load(90061, 100000);
+        FormGraphMove graphMove;
+        graphMove.load(90061);
+        QDialog &form = option < 0 ? static_cast<QDialog &>(curMove) : graphMove;
         form.show();
-        QCOMPARE(texts(&form, timeFields), (QStringList{"1", "01", "01", "01"}));
-        for (int i = 0; i < typed.size(); ++i)
-            type(&form, timeFields[i], typed[i]);
-        // The time fields are for the first option only.
-        for (int chosen : {option, 0, option}) {
-            click(&form, QStringLiteral("Option1_%1").arg(chosen));
-            for (const QString &field : timeFields)
-                QCOMPARE(child<QLineEdit>(&form, field)->isEnabled(), chosen == 0);
+        for (int i = 0; i < 4; ++i) {
+            auto *field = form.findChild<QLineEdit *>(timeFields[i]);
+            QCOMPARE(field->text(), QLatin1String(i == 0 ? "1" : "01"));
+            field->setText(typed[i]);
         }
-        click(&form, "Command1_0");
-        QVERIFY(form.result().has_value());
-        QCOMPARE(form.result()->option, option);
+        // The time fields are for the first option only.
+        for (int chosen : {qMax(option, 1), 0, qMax(option, 0)}) {
+            graphMove.Option1[chosen]->click();
+            QCOMPARE(graphMove.Textdd->isEnabled() && graphMove.Textss->isEnabled(), chosen == 0);
+        }
+        form.findChild<QPushButton *>(QStringLiteral("Command1_0"))->click();
+        QVERIFY(!form.isVisible());
+        if (option < 0) {
+            QTEST(curMove.result().value_or(-1), "expected");
+            return;
+        }
+        QVERIFY(graphMove.result().has_value());
+        QCOMPARE(graphMove.result()->option, option);
         if (option == 0)
-            QTEST(form.result()->t, "expected");
+            QTEST(graphMove.result()->t, "expected");
     }
 
     // A value outside the limits is limited and shown with a warning, the dialog staying open;
@@ -490,8 +440,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown"); // after the first OK
         QTest::addColumn<bool>("warned");
         QTest::addColumn<QList<double>>("range");
-        QTest::newRow("exchanged") << QStringList{"50", "20"} << QStringList{"20.0", "50.0"}
-                                   << false << QList<double>{20, 50};
         QTest::newRow("limits are allowed")
             << QStringList{"-100", "600"} << QStringList{"-100.0", "600.0"} << false
             << QList<double>{-100, 600};
@@ -508,18 +456,18 @@ private Q_SLOTS:
         FormDispRange form;
         form.load(0, 100, -100, 600, 0);
         form.show();
-        QCOMPARE(child<QLabel>(&form, "LabelUnit_1")->text(), QStringLiteral("°C"));
-        type(&form, "Text1_0", typed[0]);
-        type(&form, "Text1_1", typed[1]);
-        click(&form, "Command1_0");
-        QTEST(texts(&form, {"Text1_0", "Text1_1"}), "shown");
+        QCOMPARE(form.LabelUnit[1]->text(), QStringLiteral("°C"));
+        form.Text1[0]->setText(typed[0]);
+        form.Text1[1]->setText(typed[1]);
+        form.Command1[0]->click();
+        QTEST(QStringList({form.Text1[0]->text(), form.Text1[1]->text()}), "shown");
         QCOMPARE(form.isVisible(), warned);
         QCOMPARE(form.result().has_value(), !warned);
         QCOMPARE(m_prompter->texts(),
                  warned ? QStringList{QStringLiteral("Out of range Temp axis.\r-100.0°C~600.0°C")}
                         : QStringList());
         if (warned)
-            click(&form, "Command1_0");
+            form.Command1[0]->click();
         QCOMPARE(m_prompter->shown().size(), warned ? 1 : 0);
         QVERIFY(form.result().has_value());
         QTEST((QList<double>{form.result()->lower, form.result()->upper}), "range");
@@ -533,27 +481,22 @@ private Q_SLOTS:
         form.load(channels);
         form.show();
         for (int ch = 0; ch < 8; ++ch) {
-            const QString n = QString::number(ch);
-            QCOMPARE(child<QLabel>(&form, "LabelCHName_" + n)->text(), "CH" + QString::number(ch + 1));
-            QCOMPARE(child<QCheckBox>(&form, "Check1_" + n)->isEnabled(), channels[ch].present);
-            QCOMPARE(child<QWidget>(&form, "ButtonChangeColor_" + n)->isEnabled(),
-                     channels[ch].present);
-            QCOMPARE(boxColour(&form, ch), channels[ch].colour);
+            QCOMPARE(form.Check1[ch]->isEnabled(), channels[ch].present);
+            QCOMPARE(form.ButtonChangeColor[ch]->isEnabled(), channels[ch].present);
+            QCOMPARE(form.CHColor[ch]->palette().color(QPalette::Window).rgb() & 0xffffff,
+                     channels[ch].colour);
         }
-        m_prompter->answerColor(0x00FF00);
-        click(&form, "ButtonChangeColor_1");
         m_prompter->answerColor(-1);
-        click(&form, "ButtonChangeColor_2");
-        QCOMPARE(boxColour(&form, 2), channels[2].colour);
-        click(&form, "Check1_0");
-        click(&form, "Check1_1");
-        click(&form, "Command1_0");
-
+        form.ButtonChangeColor[2]->click();
+        QCOMPARE(m_prompter->colorDialogs(), 1);
+        form.Check1[0]->click();
+        form.Check1[1]->click();
+        form.Command1[0]->click();
         QVERIFY(!form.isVisible());
         const FormCHSet::Channels result = form.result().value_or(FormCHSet::Channels());
         for (int ch = 0; ch < 8; ++ch) {
             QCOMPARE(result[ch].shown, ch < 2 ? !channels[ch].shown : channels[ch].shown);
-            QCOMPARE(result[ch].colour, ch == 1 ? 0x00FF00u : channels[ch].colour);
+            QCOMPARE(result[ch].colour, channels[ch].colour);
         }
     }
 
@@ -569,11 +512,11 @@ private Q_SLOTS:
             range.load(20, 50, -100, 600, 0);
             FormCHSet chSet;
             chSet.load(sampleChannels());
-            for (QDialog *form : {static_cast<QDialog *>(&curMove), static_cast<QDialog *>(&graphMove),
-                                  static_cast<QDialog *>(&range), static_cast<QDialog *>(&chSet)}) {
+            for (QDialog *form :
+                 std::initializer_list<QDialog *>{&curMove, &graphMove, &range, &chSet}) {
                 form->show();
                 if (how == 0)
-                    click(form, "Command1_1");
+                    form->findChild<QPushButton *>(QStringLiteral("Command1_1"))->click();
                 else if (how == 1)
                     QTest::keyClick(form, Qt::Key_Escape);
                 else
