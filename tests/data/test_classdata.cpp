@@ -245,9 +245,8 @@ private Q_SLOTS:
 
         // Fractions of a second round to the nearest second.
         ClassData fractions;
-        QCOMPARE(fractions.setRealTimeData(first, 1.0f), qint16(0));
-        QCOMPARE(fractions.setRealTimeData(first + 9.6 / secondsPerDay, 1.0f), qint16(0));
-        QCOMPARE(fractions.setRealTimeData(first + 9.4 / secondsPerDay, 1.0f), qint16(0));
+        for (double seconds : {0.0, 9.6, 9.4})
+            QCOMPARE(fractions.setRealTimeData(first + seconds / secondsPerDay, 1.0f), qint16(0));
         QCOMPARE(fractions.getDataX(1), 10);
         QCOMPARE(fractions.getDataX(2), 9);
 

@@ -2,7 +2,6 @@
 #include "ClassData.h"
 #include "DateTime.h"
 #include "FormTable.h"
-#include "Format.h"
 #include "SampleData.h"
 #include "Strings.h"
 
@@ -62,7 +61,8 @@ private Q_SLOTS:
         clearChannels();
     }
 
-    // Rows fill from the top in the channel's unit; a channel without data shows dashes.
+    // Rows fill from the top in the channel's unit, the comparator shows for memory data only,
+    // and a channel without data shows dashes.
     void fewerSamplesThanRowsFillFromTheTop()
     {
         ClassData &data = fillChannel(0, 6, 1);
@@ -78,6 +78,16 @@ private Q_SLOTS:
         QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
         QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
         QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
+        QVERIFY(!form.panel.Label1[5]->isVisible() && !form.panel.Text1[0]->isVisible());
+
+        // Memory data show the comparator: its limits and the number of samples outside.
+        programMode = 1;
+        data.CompHigh = 21.0f;
+        data.compjob();
+        form.dispMeasData();
+        QVERIFY(form.panel.Label1[5]->isVisible() && form.panel.Text1[0]->isVisible());
+        QCOMPARE(form.panel.Label1[5]->text(), QStringLiteral("Out  1"));
+        QCOMPARE(form.panel.Text1[0]->text() + form.panel.Text1[1]->text(), QStringLiteral("21-"));
 
         form.setChNo(2);
         form.dispMeasData();
@@ -121,30 +131,6 @@ private Q_SLOTS:
         QCOMPARE(form.MSFlexGrid1->rowCount(), lastRow + 1);
         QCOMPARE(form.VScrollTable->maximum(), 503 - lastRow - 1);
         QCOMPARE(cell(form, lastRow, 0), QStringLiteral("503"));
-    }
-
-    void comparatorLinesOnlyInMemoryMode_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("real-time") << 0;
-        QTest::newRow("memory") << 1;
-    }
-
-    void comparatorLinesOnlyInMemoryMode()
-    {
-        QFETCH(int, mode);
-        programMode = qint16(mode);
-        fillChannel(0, 20).CompHigh = 21.0f; // ten samples above it
-        channelData[0]->compjob();
-        FormTable form;
-        form.show();
-        form.dispMeasData();
-        const StatisticsPanel &panel = form.panel;
-        QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
-        QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
-        QCOMPARE(panel.Label1[5]->text(), mode == 1 ? QStringLiteral("Out  10") : QString());
-        if (mode == 1)
-            QCOMPARE(panel.Text1[0]->text() + panel.Text1[1]->text(), QStringLiteral("21.0-"));
     }
 };
 
