@@ -2,7 +2,6 @@
 #include "ClassData.h"
 #include "DateTime.h"
 #include "FormTable.h"
-#include "Format.h"
 #include "SampleData.h"
 #include "Strings.h"
 
@@ -38,6 +37,11 @@ QString cell(const FormTable &form, int row, int column)
     return form.MSFlexGrid1->item(row, column)->text();
 }
 
+QStringList rowTexts(const FormTable &form, int row)
+{
+    return {cell(form, row, 0), cell(form, row, 1), cell(form, row, 2), cell(form, row, 3)};
+}
+
 } // namespace
 
 class TestFormTable : public QObject
@@ -57,27 +61,43 @@ private Q_SLOTS:
         clearChannels();
     }
 
+    // Rows fill from the top in the channel's unit, the comparator shows for memory data only,
+    // and a channel without data shows dashes.
     void fewerSamplesThanRowsFillFromTheTop()
     {
-        ClassData &data = fillChannel(0, 5);
+        ClassData &data = fillChannel(0, 6, 1);
+        data.Resolution = 1;
         FormTable form;
-        form.setChNo(0);
         form.show();
         form.dispMeasData();
-        QVERIFY(form.visibleRows() > 5);
-
+        QVERIFY(form.visibleRows() > 6);
         QCOMPARE(form.VScrollTable->maximum(), 1);
-        const QStringList first{cell(form, 0, 0), cell(form, 0, 1), cell(form, 0, 2),
-                                cell(form, 0, 3)};
-        QCOMPARE(first, (QStringList{"1", "26/03/01", "08:00:00", "20.0"}));
-        QCOMPARE(cell(form, 4, 0), QStringLiteral("5"));
-        QCOMPARE(cell(form, 4, 2), data.getDataTime(4));
-        for (int r = 5; r < form.visibleRows(); ++r)
-            for (int c = 0; c < 4; ++c)
-                QVERIFY(cell(form, r, c).isEmpty());
+        QCOMPARE(rowTexts(form, 0), (QStringList{"1", "26/03/01", "08:00:00", "20"}));
+        QCOMPARE(rowTexts(form, 5), (QStringList{"6", "26/03/01", "08:00:05", "71"}));
+        QCOMPARE(rowTexts(form, 6), QStringList(4, QString()));
+        QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
+        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
         QCOMPARE(form.windowTitle(), QStringLiteral("CH 1:Oven"));
+        QVERIFY(!form.panel.Label1[5]->isVisible() && !form.panel.Text1[0]->isVisible());
+
+        // Memory data show the comparator: its limits and the number of samples outside.
+        programMode = 1;
+        data.CompHigh = 21.0f;
+        data.compjob();
+        form.dispMeasData();
+        QVERIFY(form.panel.Label1[5]->isVisible() && form.panel.Text1[0]->isVisible());
+        QCOMPARE(form.panel.Label1[5]->text(), QStringLiteral("Out  1"));
+        QCOMPARE(form.panel.Text1[0]->text() + form.panel.Text1[1]->text(), QStringLiteral("21-"));
+
+        form.setChNo(2);
+        form.dispMeasData();
+        QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
+        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
+        QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
+        QCOMPARE(rowTexts(form, 0), QStringList(4, QString()));
     }
 
+    // The bar picks the first sample shown; a refresh follows the newest.
     void scrollBarPicksFirstSampleAndRefreshFollowsNewest()
     {
         ClassData &data = fillChannel(0, 500);
@@ -99,90 +119,18 @@ private Q_SLOTS:
             QCOMPARE(cell(form, 0, 0), QString::number(n - last));
         }
         QVERIFY(form.panel.Label1[0]->text().contains(QStringLiteral("99.5")));
-    }
 
-    void channelWithoutDataShowsDashesAndEmptyRows()
-    {
-        fillChannel(0, 500);
-        FormTable form;
-        form.setChNo(2);
-        form.show();
-        form.dispMeasData();
-
-        QCOMPARE(form.windowTitle(), QStringLiteral("CH 3:"));
-        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  -----"));
-        QCOMPARE(form.panel.Label1[2]->text(), QStringLiteral("Ave  -----"));
-        QCOMPARE(form.VScrollTable->maximum(), 1);
-        for (int r = 0; r < form.visibleRows(); ++r)
-            QVERIFY(cell(form, r, 0).isEmpty());
-    }
-
-    void comparatorLinesOnlyInMemoryMode_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("real-time") << 0;
-        QTest::newRow("memory") << 1;
-    }
-
-    void comparatorLinesOnlyInMemoryMode()
-    {
-        QFETCH(int, mode);
-        programMode = qint16(mode);
-        ClassData &data = fillChannel(0, 20);
-        data.CompHigh = 21.0f;
-        data.CompLow = notSetValue;
-        data.compjob();
-        FormTable form;
-        form.show();
-        form.dispMeasData();
-
-        const StatisticsPanel &panel = form.panel;
-        QCOMPARE(panel.Label1[5]->isVisible(), mode == 1);
-        QCOMPARE(panel.Text1[0]->isVisible(), mode == 1);
-        if (mode == 1) {
-            QCOMPARE(panel.Text1[0]->text(), QStringLiteral("21.0"));
-            QCOMPARE(panel.Text1[1]->text(), QStringLiteral("-"));
-            QCOMPARE(panel.Label1[5]->text(),
-                     QStringLiteral("Out  ") + QString::number(data.CompOut));
-            QVERIFY(data.CompOut > 0);
-        } else {
-            QVERIFY(panel.Label1[5]->text().isEmpty());
-        }
-    }
-
-    void statisticsAndHeaderUseChannelUnit()
-    {
-        ClassData &data = fillChannel(0, 10, 1);
-        data.Resolution = 1;
-        FormTable form;
-        form.show();
-        form.refreshTableData();
-
-        QCOMPARE(form.MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°F]"));
-        QCOMPARE(form.panel.Label1[0]->text(), QStringLiteral("Max  26/03/01 08:00:05      71 °F"));
-        QVERIFY(form.panel.Label1[2]->text().endsWith(QStringLiteral(" °F")));
-        QCOMPARE(cell(form, 5, 3), QStringLiteral("71"));
-    }
-
-    void tallerWindowShowsMoreRowsStillEndingAtNewest()
-    {
-        fillChannel(0, 500);
-        FormTable form;
-        form.show();
-        form.refreshTableData();
-        const int before = form.visibleRows();
-
+        // A taller window shows more rows, each whole, so the grid never scrolls on its own.
         form.resize(form.width(), form.height() + 200);
-        QVERIFY(form.visibleRows() > before);
-        // Every row fits whole, so the grid never scrolls on its own.
         const int lastRow = form.visibleRows() - 1;
+        QVERIFY(lastRow > last);
         QVERIFY(form.MSFlexGrid1->rowViewportPosition(lastRow) +
                     form.MSFlexGrid1->rowHeight(lastRow) <=
                 form.MSFlexGrid1->viewport()->height());
         QCOMPARE(form.MSFlexGrid1->verticalScrollBar()->maximum(), 0);
-        QCOMPARE(form.MSFlexGrid1->rowCount(), form.visibleRows());
-        QCOMPARE(form.VScrollTable->maximum(), 500 - form.visibleRows());
-        QCOMPARE(cell(form, form.visibleRows() - 1, 0), QStringLiteral("500"));
+        QCOMPARE(form.MSFlexGrid1->rowCount(), lastRow + 1);
+        QCOMPARE(form.VScrollTable->maximum(), 503 - lastRow - 1);
+        QCOMPARE(cell(form, lastRow, 0), QStringLiteral("503"));
     }
 };
 

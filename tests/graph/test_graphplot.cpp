@@ -1,42 +1,100 @@
 #include "AppState.h"
 #include "ClassData.h"
-#include "ClassGraph.h"
 #include "DateTime.h"
+#include "Format.h"
 #include "GraphMath.h"
 #include "GraphPlot.h"
-#include "GraphRig.h"
+#include "GraphPrint.h"
+#include "GraphReport.h"
+#include "SampleData.h"
 #include "Settings.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QPainter>
+#include <QPdfWriter>
 #include <QtTest>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace
 {
-// Draws one trace of `data` into a white 200 x 100 image at origin 0, bottom 0.
-QImage drawTrace(const ClassData &data, double timeScale, qint32 t0 = 0, qint32 t1 = 100000)
+const double runStart = toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0));
+const QRgb white = qRgb(255, 255, 255);
+const QRgb gridGrey = qRgb(160, 160, 160);
+
+// A channel whose samples lie at the given elapsed seconds.
+std::unique_ptr<ClassData> makeChannel(const std::vector<qint32> &times,
+                                       const std::vector<float> &values, qint16 unit = 0,
+                                       double start = runStart)
 {
-    QImage image(200, 100, QImage::Format_RGB32);
+    auto data = std::make_unique<ClassData>();
+    for (std::size_t i = 0; i < times.size(); ++i)
+        data->storeSample(int(i), start + times[i] / secondsPerDay, values[i], times[i]);
+    data->DataNo = qint16(times.size());
+    data->setTimeData();
+    data->Unit = unit;
+    return data;
+}
+
+// `count` samples one second apart on a slow wave with a little jitter.
+std::unique_ptr<ClassData> waveChannel(int count, float level = 25.0f)
+{
+    return makeSeries(count, runStart, 1, [level](int i) {
+        return level + 10.0f * float(std::sin(i / 90.0)) + float(i % 3) * 0.4f;
+    });
+}
+
+bool inked(const QImage &image, int x, int y)
+{
+    const QRgb pixel = image.pixel(x, y);
+    return pixel != white && pixel != gridGrey;
+}
+
+// A plot the size the window would give it, events on, as after loading.
+void openPlot(GraphPlot &plot, int width = 601, int height = 401)
+{
+    plot.Form_Load();
+    plot.resize(width, height);
+    plot.graphEventsOn = true;
+    for (int ch = 0; ch < 8; ++ch)
+        plot.initGraphCh(ch);
+}
+
+// Draws one trace of `data` into a white 200 x `height` image at origin 0, bottom 0.
+QImage drawTrace(const ClassData &data, double timeScale, qint32 t0 = 0, int height = 100)
+{
+    QImage image(200, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     PlotFrame frame;
     frame.timeScale = timeScale;
     frame.yScale = 1.0;
     frame.width = 200;
-    frame.height = 100;
+    frame.height = height;
     frame.right = 199;
     ClassGraph trace;
     trace.waveColor = qRgb(0, 0, 255);
-    trace.drawData(painter, data, t0, t1, frame);
+    trace.drawData(painter, data, t0, t0 + 100000, frame);
     return image;
+}
+
+// What pdftotext reads back with `options` from the plot printed on a portrait A4 page.
+QString printedText(GraphPlot &plot, bool colourPrinter,
+                    const QStringList &options = {QStringLiteral("-layout")})
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("graph.pdf"));
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    return printGraph(writer, plot, colourPrinter) ? pdfText(path, options) : QString();
 }
 } // namespace
 
-// The graph's view arithmetic, its menus and scroll bars, and what it draws, read back from
-// the plot picture.
+// The graph's view arithmetic, its menus, scroll bars and cursors, what it draws (read back
+// from the plot picture) and what it prints.
 class TestGraphPlot : public QObject
 {
     Q_OBJECT
@@ -46,75 +104,53 @@ private Q_SLOTS:
     {
         setLanguage();
         initLanguage();
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext is needed to read the print-out back");
     }
 
+    // Two channels for the cursors: CH1 at 0, 10, 20 s, CH2 at 0, 15, 30 s.
     void init()
     {
         programMode = 0;
         MeasSetting = MeasSettingRecord();
         clearChannels();
+        channelData[0] = makeChannel({0, 10, 20}, {20.0f, 21.0f, 22.0f});
+        channelData[1] = makeChannel({0, 15, 30}, {30.0f, 31.5f, 33.0f});
+        m_plot = std::make_unique<GraphPlot>();
+        openPlot(*m_plot);
     }
 
-    void cleanup() { clearChannels(); }
-
-    void mappingIsLimitedAndRoundsHalvesToEven_data()
+    void cleanup()
     {
-        QTest::addColumn<qint32>("origin");
-        QTest::addColumn<qint32>("t");
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<qint32>("x");
-        QTest::newRow("100000 s right") << 0 << 100000 << 1.0 << 32000;
-        QTest::newRow("100000 s left") << 100000 << 0 << 1.0 << -32000;
-        QTest::newRow("half to even down") << 0 << 1 << 0.5 << 0;
-        QTest::newRow("half to even up") << 0 << 3 << 0.5 << 2;
-        QTest::newRow("origin subtracted") << 60 << 90 << 2.0 << 60;
+        m_plot.reset();
+        clearChannels();
     }
 
-    void mappingIsLimitedAndRoundsHalvesToEven()
+    void viewArithmeticIsLimitedAndRoundsHalvesToEven()
     {
-        QFETCH(qint32, origin);
-        QFETCH(qint32, t);
-        QFETCH(double, scale);
-        QTEST(fTimeAxisPrim(origin, t, scale), "x");
+        QCOMPARE(fTimeAxisPrim(0, 100000, 1.0), 32000);
+        QCOMPARE(fTimeAxisPrim(100000, 0, 1.0), -32000);
+        QCOMPARE(fTimeAxisPrim(0, 1, 0.5), 0);
+        QCOMPARE(fTimeAxisPrim(0, 3, 0.5), 2);
+        QCOMPARE(fTimeAxisPrim(60, 90, 2.0), 60);
         // Far off temperatures stay inside the 16-bit range instead of wrapping.
         QCOMPARE(fYAxisPrim(0.0f, 1e9f, 1.0, 400), qint16(-32768));
         QCOMPARE(fYAxisPrim(0.0f, -1e9f, 1.0, 400), qint16(32767));
-    }
-
-    void gridStepsFollowTheLadders_data()
-    {
-        QTest::addColumn<double>("timeScale");
-        QTest::addColumn<double>("yScale");
-        QTest::addColumn<qint32>("seconds");
-        QTest::addColumn<double>("degrees");
-        QTest::newRow("0.5 px/s, 3 px/degree") << 0.5 << 3.0 << 300 << 20.0;
-        QTest::newRow("exact ladder values") << 1.0 << 600.0 << 60 << 0.1;
-        QTest::newRow("beyond the ladders") << 1e-6 << 0.01 << 8640000 << 100.0;
-    }
-
-    void gridStepsFollowTheLadders()
-    {
-        QFETCH(double, timeScale);
-        QFETCH(double, yScale);
-        QTEST(timeGridStep(60.0 / timeScale), "seconds");
-        QTEST(tempGridStep(60.0 / yScale), "degrees");
+        // Grid steps: the ladder value at or above the span of 60 pixels, or the last one.
+        QCOMPARE(timeGridStep(60.0), 60);
+        QCOMPARE(timeGridStep(6e7), 8640000);
+        QCOMPARE(tempGridStep(0.1), 0.1);
+        QCOMPARE(tempGridStep(6000.0), 100.0);
         // Tenths are counted on whole numbers, so a single-precision 19.3 is on the grid.
         QCOMPARE(firstGridIndex(19.3f, 0.1), qint64(193));
         QCOMPARE(lastGridIndex(-15.0, 10.0), qint64(-2));
         QCOMPARE(firstGridIndex(-15.0, 10.0), qint64(-1));
+        QVERIFY(!timeScrollRange(1.0, 601, 0).visible); // no time range, no bar
     }
 
     void spanMenuThenZoomKeepsWholePixelsPerSecond()
     {
-        GraphPlot plot;
-        openPlot(plot);
-        plot.MenuGraphTimeItem_Click(8); // 1Hour
-        QCOMPARE(plot.timeBaseScale, 60.0f / 3600.0f);
-        QCOMPARE(plot.timeZoomIndex, qint16(0));
-        QCOMPARE(plot.timeSpanChecked, 8);
-        plot.MenuMulTimeItem_Click(3); // 800%
-        QCOMPARE(plot.timeScale, 8.0f * (60.0f / 3600.0f));
-
+        GraphPlot &plot = *m_plot;
         plot.MenuGraphTimeItem_Click(0); // 1Sec: 60 px/s
         plot.MenuMulTimeItem_Click(3);
         QCOMPARE(plot.timeScale, 60.0f);
@@ -124,40 +160,34 @@ private Q_SLOTS:
         plot.MenuGraphTimeItem_Click(99);
         QCOMPARE(plot.timeBaseScale, 1.0f);
         QCOMPARE(plot.timeSpanChecked, -1);
+        // Spans are raised to 2 s and 0.5 degrees at least.
+        plot.resize(601, 201);
+        plot.setWave(GraphPlot::keepTime, GraphPlot::keepTemp, 1, 0.2f);
+        QCOMPARE(plot.timeBaseScale, 300.0f);
+        QCOMPARE(plot.yBaseScale, 402.0f);
+        QCOMPARE(plot.ySpanChecked, -1);
     }
 
     void zoomBackAlternatesBetweenLastTwoScales()
     {
-        GraphPlot plot;
-        openPlot(plot);
+        GraphPlot &plot = *m_plot;
         plot.MenuGraphTimeItem_Click(4); // 1Min
         plot.MenuGraphYItem_Click(2);    // 1 degree
         const ScaleRecord shown = plot.currentScale();
         plot.MenuGraphTimeItem_Click(8); // 1Hour
         const ScaleRecord last = plot.currentScale();
-
-        plot.zoomBack();
-        QCOMPARE(plot.timeBaseScale, shown.timeBaseScale);
-        QCOMPARE(plot.yBaseScale, shown.yBaseScale);
-        plot.zoomBack();
-        QCOMPARE(plot.timeBaseScale, last.timeBaseScale);
-        QCOMPARE(plot.yBaseScale, last.yBaseScale);
+        for (const ScaleRecord &expected : {shown, last}) {
+            plot.zoomBack();
+            QCOMPARE(plot.timeBaseScale, expected.timeBaseScale);
+            QCOMPARE(plot.yBaseScale, expected.yBaseScale);
+        }
     }
 
-    void setWaveRaisesTinySpans()
-    {
-        GraphPlot plot;
-        openPlot(plot, 601, 201);
-        plot.setWave(GraphPlot::keepTime, GraphPlot::keepTemp, 1, 0.2f);
-        QCOMPARE(plot.timeBaseScale, float(601 / 2));
-        QCOMPARE(plot.yBaseScale, 201.0f / 0.5f);
-        QCOMPARE(plot.timeSpanChecked, -1);
-        QCOMPARE(plot.ySpanChecked, -1);
-    }
-
+    // A channel without a valid sample takes no part.
     void autoRangeCentresTheDataWithMargins()
     {
         channelData[0] = makeChannel({0, 10, 20, 30}, {20.0f, 30.0f, 25.0f, 22.0f});
+        channelData[1] = makeChannel({0, 10}, {errorCode, lowBatteryCode});
         GraphPlot plot;
         openPlot(plot);
         plot.autoRange();
@@ -168,40 +198,22 @@ private Q_SLOTS:
         QVERIFY(qAbs((top + plot.yBottom) / 2.0f - 25.0f) < 1e-3f);
     }
 
-    void autoRangeIgnoresChannelWithoutValidSample()
-    {
-        channelData[0] = makeChannel({0, 10}, {20.0f, 30.0f});
-        channelData[1] = makeChannel({0, 10}, {999997.0f, 999998.0f});
-        GraphPlot plot;
-        openPlot(plot);
-        plot.autoRange();
-        QVERIFY(qAbs(plot.infYAxis(0) - plot.yBottom - 12.0f) < 1e-3f);
-    }
-
-    void bottomIsLimitedByUnit_data()
-    {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<float>("asked");
-        QTest::addColumn<float>("bottom");
-        QTest::newRow("C above 600") << 0 << 700.0f << 600.0f;
-        QTest::newRow("F up to 1000") << 1 << 700.0f << 700.0f;
-        QTest::newRow("F above 1000") << 1 << 1200.0f << 1000.0f;
-        QTest::newRow("below -100") << 0 << -500.0f << -100.0f;
-    }
-
+    // Celsius from -100 to 600, Fahrenheit up to 1000.
     void bottomIsLimitedByUnit()
     {
-        QFETCH(int, unit);
-        QFETCH(float, asked);
-        channelData[3] = makeChannel({0, 10}, {20.0f, 30.0f}, qint16(unit));
-        GraphPlot plot;
-        openPlot(plot);
-        QCOMPARE(plot.tempUnit, qint16(unit));
-        plot.moveWave0(GraphPlot::keepTime, asked);
-        QTEST(plot.yBottom, "bottom");
+        clearChannels();
+        const float cases[][3] = {{0, 700, 600}, {1, 700, 700}, {1, 1200, 1000}, {0, -500, -100}};
+        for (const auto &[unit, asked, bottom] : cases) {
+            channelData[3] = makeChannel({0, 10}, {20.0f, 30.0f}, qint16(unit));
+            GraphPlot plot;
+            openPlot(plot);
+            QCOMPARE(plot.tempUnit, qint16(unit));
+            plot.moveWave0(GraphPlot::keepTime, asked);
+            QCOMPARE(plot.yBottom, bottom);
+        }
     }
 
-    void timeBarEndsAndArrowSteps()
+    void scrollBarsSpanTheDataAndStep()
     {
         channelData[0] = waveChannel(3601);
         GraphPlot plot;
@@ -221,31 +233,30 @@ private Q_SLOTS:
         QCOMPARE(plot.timeOrigin, 10);
         plot.HScrollGraph_Change(plot.hScroll.value + 1);
         QCOMPARE(plot.timeOrigin, 20);
+
+        // The vertical slider's share of its bar is the share of the range the plot shows.
+        plot.yBaseScale = 0.8f;
+        plot.MenuMulYItem_Click(0);
+        const ScrollBarState &bar = plot.vScroll;
+        QVERIFY(bar.visible);
+        const double shown =
+            (plot.infYAxis(0) - plot.yBottom) / double(plot.yHighLimit - plot.yLowLimit);
+        QVERIFY2(qAbs(double(bar.largeChange) / (bar.max + bar.largeChange) - shown) < 0.01,
+                 qPrintable(QStringLiteral("%1 of %2").arg(bar.largeChange).arg(bar.max)));
     }
 
-    void followKeepsNewestSampleOnLastColumn_data()
-    {
-        QTest::addColumn<int>("span");
-        QTest::addColumn<int>("samples");
-        QTest::addColumn<qint32>("origin");
-        QTest::newRow("1 px/s, one-pixel scrolls") << -1 << 1001 << 1000 - 600;
-        QTest::newRow("1Sec, 60-pixel scrolls") << 0 << 40 << 39 - 10;
-    }
-
+    // At 1 px/s the plot scrolls a pixel at a time (the run's own test follows at 1Sec).
     void followKeepsNewestSampleOnLastColumn()
     {
-        QFETCH(int, span);
-        QFETCH(int, samples);
+        clearChannels();
         channelData[0] = std::make_unique<ClassData>();
         GraphPlot plot;
         openPlot(plot);
-        if (span >= 0)
-            plot.MenuGraphTimeItem_Click(span);
         plot.MenuGraphYItem_Click(4); // 10 degrees: the wave fills the plot
         plot.moveWave0(0, 0.0f);
         plot.setMeasuringChannel(0);
         ClassData &data = *channelData[0];
-        for (int i = 0; i < samples; ++i) {
+        for (int i = 0; i <= 1000; ++i) {
             QCOMPARE(data.setRealTimeData(runStart + i / secondsPerDay,
                                           25.0f + 20.0f * float(std::sin(i / 5.0))),
                      qint16(0));
@@ -253,15 +264,14 @@ private Q_SLOTS:
                 plot.initGraphCh(0);
             plot.Refresh2(data.getDataX(data.StopNo));
         }
-        QTEST(plot.timeOrigin, "origin");
-        const int last = samples - 1;
-        QVERIFY(plot.fTimeAxis(last) <= 600 && plot.fTimeAxis(last) > 600 - 60);
-        QVERIFY(inked(plot.image(), plot.fTimeAxis(last), plot.fYAxis(data.getDataY(last))));
+        QCOMPARE(plot.timeOrigin, 1000 - 600);
+        QCOMPARE(plot.fTimeAxis(1000), 600);
+        QVERIFY(inked(plot.image(), 600, plot.fYAxis(data.getDataY(1000))));
 
         // Appends and scrolls together draw what one full redraw draws.
         QImage followed = plot.image();
         plot.refreshPlot();
-        QCOMPARE(differingPixels(followed, plot.image()), 0);
+        QCOMPARE(followed, plot.image());
     }
 
     void scrollDrawsWhatAFullRedrawDraws_data()
@@ -271,6 +281,7 @@ private Q_SLOTS:
         QTest::newRow("forwards a sixth") << 0 << 100;
         QTest::newRow("backwards") << 400 << 120;
         QTest::newRow("beyond the width") << 0 << 1200;
+        QTest::newRow("scale change at the same origin") << 0 << -1;
     }
 
     void scrollDrawsWhatAFullRedrawDraws()
@@ -280,105 +291,75 @@ private Q_SLOTS:
         channelData[0] = waveChannel(2000);
         channelData[4] = waveChannel(1500, 40.0f);
         GraphPlot scrolled;
-        openPlot(scrolled);
-        scrolled.MenuGraphYItem_Click(3); // 5 degrees per division
-        scrolled.moveWave0(from, 0.0f);
-        scrolled.refreshPlot();
-        scrolled.moveWave(to, GraphPlot::keepTemp);
-
         GraphPlot fresh;
-        openPlot(fresh);
-        fresh.MenuGraphYItem_Click(3);
-        fresh.moveWave0(to, 0.0f);
-        fresh.refreshPlot();
-        QCOMPARE(scrolled.timeOrigin, to);
-        QCOMPARE(differingPixels(scrolled.image(), fresh.image()), 0);
-    }
-
-    void scaleChangeAtSameOriginRedrawsEverything()
-    {
-        channelData[0] = waveChannel(500);
-        GraphPlot plot;
-        openPlot(plot);
-        plot.autoRangeY();
-        const QImage ranged = plot.image();
-        plot.refreshPlot();
-        QCOMPARE(differingPixels(ranged, plot.image()), 0);
+        const bool rescale = to < 0;
+        for (GraphPlot *plot : {&scrolled, &fresh}) {
+            openPlot(*plot);
+            plot->MenuGraphYItem_Click(3); // 5 degrees per division
+            plot->moveWave0(plot == &fresh && !rescale ? to : from, 0.0f);
+            plot->refreshPlot();
+        }
+        if (rescale) {
+            scrolled.autoRangeY();
+            fresh.autoRangeY();
+            fresh.refreshPlot();
+        } else {
+            scrolled.moveWave(to, GraphPlot::keepTemp);
+        }
+        QCOMPARE(scrolled.timeOrigin, fresh.timeOrigin);
+        QCOMPARE(scrolled.image(), fresh.image());
     }
 
     void samplesInOneColumnBecomeOneVerticalLine()
     {
-        std::vector<qint32> times;
-        std::vector<float> values;
-        for (int i = 0; i < 1000; ++i) {
-            times.push_back(i);
-            values.push_back(float(i % 10) * 5.0f); // pixel rows 54..99
-        }
-        times.push_back(50000);
-        values.push_back(20.0f);
-        const QImage image = drawTrace(*makeChannel(times, values), 0.0004);
-        for (int y = 54; y < 100; ++y)
+        auto data = makeSeries(1000, runStart, 1, [](int i) { return float(i % 10) * 5.0f; });
+        data->storeSample(1000, runStart + 50000 / secondsPerDay, 20.0f, 50000);
+        data->DataNo = 1001;
+        data->setTimeData();
+        const QImage image = drawTrace(*data, 0.0004);
+        for (int y = 54; y < 100; ++y) // 45 degrees to 0
             QVERIFY2(inked(image, 0, y), qPrintable(QString::number(y)));
         QVERIFY(!inked(image, 0, 53));
         QVERIFY(inked(image, 20, 79));
     }
 
-    void sparseSamplesGetADot_data()
-    {
-        QTest::addColumn<qint32>("gap");
-        QTest::addColumn<bool>("dot");
-        QTest::newRow("30 px") << 30 << true;
-        QTest::newRow("19 px") << 19 << false;
-    }
-
+    // Samples 30 pixels apart get a dot 5 pixels wide around (x, y - 1); 19 apart none.
     void sparseSamplesGetADot()
     {
-        QFETCH(qint32, gap);
-        const QImage image = drawTrace(*makeChannel({0, gap}, {50.0f, 50.0f}), 1.0);
-        QVERIFY(inked(image, gap - 1, 49));
-        // The dot is 5 pixels wide around (x, y - 1).
-        QTEST(inked(image, gap + 2, 46), "dot");
-        QTEST(inked(image, gap - 2, 50), "dot");
-    }
-
-    void farOffSampleIsLimitedToMinus300()
-    {
-        const QImage image = drawTrace(*makeChannel({0, 100}, {0.0f, 1e6f}), 1.0);
-        // The line runs to (100, -300) and so leaves the plot at x = 100 * 99 / 399, about 25.
-        int crossing = -1;
-        for (int x = 0; x < 200 && crossing < 0; ++x) {
-            if (inked(image, x, 0))
-                crossing = x;
+        for (qint32 gap : {30, 19}) {
+            const QImage image = drawTrace(*makeChannel({0, gap}, {50.0f, 50.0f}), 1.0);
+            QVERIFY(inked(image, gap - 1, 49));
+            QCOMPARE(inked(image, gap + 2, 46), gap == 30);
+            QCOMPARE(inked(image, gap - 2, 50), gap == 30);
         }
-        QVERIFY2(crossing >= 23 && crossing <= 27, qPrintable(QString::number(crossing)));
     }
 
-    void segmentWhollyBelowPlotIsNotDrawn()
+    void offPlotSamplesAreLimitedOrLeftOut()
     {
-        const QImage image =
-            drawTrace(*makeChannel({0, 50, 100}, {-500.0f, -600.0f, -700.0f}), 1.0);
+        QImage image = drawTrace(*makeChannel({0, 100}, {0.0f, 1e6f}), 1.0);
+        // The line runs to (100, -300) and so leaves the plot at x = 100 * 99 / 399, about 25.
+        int crossing = 0;
+        while (crossing < 200 && !inked(image, crossing, 0))
+            ++crossing;
+        QVERIFY2(crossing >= 23 && crossing <= 27, qPrintable(QString::number(crossing)));
+
         QImage blank(image.size(), image.format());
         blank.fill(Qt::white);
-        QCOMPARE(differingPixels(image, blank), 0);
-    }
-
-    void channelEndingBeforeStripDrawsNothing()
-    {
-        auto data = makeChannel({0, 20, 50}, {10.0f, 20.0f, 30.0f});
-        ClassGraph trace;
-        QCOMPARE(trace.findStartIndex(*data, 51), -1);
-        QCOMPARE(trace.findStartIndex(*data, 20), 2);
-        QImage image(200, 100, QImage::Format_RGB32);
-        QPainter painter(&image);
-        PlotFrame frame;
-        frame.width = 200;
-        frame.height = 100;
-        frame.right = 199;
-        QVERIFY(trace.drawData(painter, *data, 100, 200, frame).isEmpty());
+        image = drawTrace(*makeChannel({0, 50, 100}, {-500.0f, -600.0f, -700.0f}), 1.0);
+        QCOMPARE(image, blank);
+        // A channel ending before the strip draws nothing.
+        const auto data = makeChannel({0, 20, 50}, {10.0f, 20.0f, 30.0f});
+        QCOMPARE(ClassGraph().findStartIndex(*data, 51), -1);
+        QCOMPARE(ClassGraph().findStartIndex(*data, 20), 2);
+        QCOMPARE(drawTrace(*data, 1.0, 100), blank);
+        // A printed area is taller than any screen plot: its lowest samples stay in place.
+        image = drawTrace(*makeChannel({0, 100}, {0.0f, 4000.0f}), 1.0, 0, 4000);
+        QVERIFY(inked(image, 0, 3990) && inked(image, 50, 1980));
     }
 
     void gridLinesFallOnLadderSteps()
     {
+        clearChannels();
         GraphPlot plot;
         openPlot(plot);
         plot.timeBaseScale = 0.5f;
@@ -394,16 +375,12 @@ private Q_SLOTS:
         QVERIFY(image.pixel(100, y20) == gridGrey || image.pixel(101, y20) == gridGrey);
         const int y10 = plot.fYAxis(10.0f);
         QVERIFY(image.pixel(100, y10) == white && image.pixel(101, y10) == white);
-    }
 
-    void gridOffDrawsNoGridButTraces()
-    {
+        // Grid off leaves not one grey pixel, but the traces (300 s at 0.5 px/s).
         channelData[0] = waveChannel(300);
-        GraphPlot plot;
-        openPlot(plot);
+        plot.initGraphCh(0);
         plot.MenuGraphGrid_Click();
         QVERIFY(!plot.gridOn);
-        const QImage &image = plot.image();
         int grey = 0;
         int inkedColumns = 0;
         for (int x = 0; x < image.width(); ++x) {
@@ -415,7 +392,7 @@ private Q_SLOTS:
             inkedColumns += ink;
         }
         QCOMPARE(grey, 0);
-        QCOMPARE(inkedColumns, 300);
+        QVERIFY2(inkedColumns >= 149, qPrintable(QString::number(inkedColumns)));
     }
 
     void timeLabelsShowDaysOrClockTime()
@@ -438,7 +415,316 @@ private Q_SLOTS:
         // Lines fall on whole clock minutes: the first is midnight, 10 s into the run.
         QCOMPARE(labels[0].text, QStringLiteral("00:00:00"));
         QCOMPARE(labels[0].position, plot.fTimeAxis(10));
+        // The cursors' clock follows the chosen channel across midnight.
+        plot.cursors[0].setTime(20);
+        QCOMPARE(plot.cursorRow(0).mid(0, 2), QStringList({"26/03/02", "00:00:10"}));
+        plot.cursorTimeCh = 0;
+        QCOMPARE(plot.cursorRow(0).mid(0, 2), QStringList({"0Days", "00:00:20"}));
     }
+
+    // A cursor stops on the next (or last) sample of any channel, in the direction of the last
+    // move.
+    void stepsStopOnSamplesInTheDirectionOfTheLastMove()
+    {
+        ClassCursor &a = m_plot->cursors[0];
+        a.setTime(10);
+        QCOMPARE(a.Time(), 10);
+        QCOMPARE(a.getCursorData(0), 1);
+        QCOMPARE(a.getCursorData(1), ClassCursor::noSample);
+        a.setTime(11);
+        QCOMPARE(a.Time(), 15);
+        // Cursor row: days, time, CH1..CH8, Min, Max, Ave, P-P.
+        QCOMPARE(m_plot->cursorRow(0).mid(2, 3), QStringList({"*", "31.5", QString()}));
+        QCOMPARE(a.getCursorDataStr(0), QStringLiteral("-"));
+
+        // Past the last sample the cursor stops at the end of the data.
+        a.setTime(31);
+        QCOMPARE(a.Time(), 30);
+
+        ClassCursor &b = m_plot->cursors[1];
+        b.setTime(20); // forwards from 0: CH1's sample at 20
+        QCOMPARE(b.Time(), 20);
+        b.setTime(19); // backwards: CH2's 15 is the latest at or before 19
+        QCOMPARE(b.Time(), 15);
+        // A drag compares with the last request, not the result: 16 after 19 goes backwards.
+        b.moveCursor(16, 1);
+        QCOMPARE(b.Time(), 15);
+        b.moveCursor(17, 1);
+        QCOMPARE(b.Time(), 20);
+        // So does the step that ends a drag: 18 after 17 goes on forwards.
+        b.moveCursor(18, 0);
+        QCOMPARE(b.Time(), 20);
+    }
+
+    void readingsAcrossChannelsFollowStatus_data()
+    {
+        QTest::addColumn<float>("first");
+        QTest::addColumn<float>("second");
+        QTest::addColumn<QStringList>("minMaxAvePP");
+        QTest::newRow("two readings")
+            << 20.0f << 30.0f << QStringList{"20.0", "30.0", "25.0", "10.0"};
+        // Over range counts for the extremes but not for the average.
+        QTest::newRow("over range")
+            << overRangeCode << 30.0f << QStringList{"30.0", "+OVER", "30.0", "-"};
+        QTest::newRow("no normal sample")
+            << errorCode << overRangeCode << QStringList{"+OVER", "+OVER", "-", "0.0"};
+        QTest::newRow("errors only")
+            << errorCode << lowBatteryCode << QStringList{"ERROR", "ERROR", "-", "-"};
+    }
+
+    void readingsAcrossChannelsFollowStatus()
+    {
+        QFETCH(float, first);
+        QFETCH(float, second);
+        channelData[0] = makeChannel({0, 10}, {first, 0.0f});
+        channelData[1] = makeChannel({0, 10}, {second, 0.0f});
+        m_plot->initGraphCh(0);
+        m_plot->initGraphCh(1);
+        QTEST(m_plot->cursorRow(0).mid(10, 4), "minMaxAvePP");
+    }
+
+    void statisticsCoverEarlierToLaterCursor()
+    {
+        channelData[0] = makeSeries(13, runStart, 10, [](int i) { return float(10 * i); });
+        channelData[2] = makeChannel({200, 210}, {5.0f, 6.0f}); // starts after both cursors
+        m_plot->initGraphCh(0);
+        m_plot->initGraphCh(2);
+        m_plot->cursors[0].setTime(100);
+        m_plot->cursors[1].setTime(40);
+        QCOMPARE(m_plot->statisRow(0),
+                 (QStringList{"40.0", "100.0", "70.0", "60.0", "7", "00:01:00"}));
+        QCOMPARE(m_plot->statisRow(2), QStringList(6, QString()));
+        // Both cursors between two samples of CH2 (0 and 15 s): nothing of a neighbour is shown.
+        m_plot->cursors[0].setTime(110);
+        m_plot->cursors[0].moveCursor(11, 0);
+        m_plot->cursors[1].setTime(11);
+        QCOMPARE(m_plot->statisRow(1).mid(0, 1) + m_plot->statisRow(1).mid(4, 1),
+                 QStringList({"-", "0"}));
+    }
+
+    void bothCursorsStayVisibleOnOneColumn()
+    {
+        m_plot->MenuGraphTimeItem_Click(0); // 1Sec: 60 px per second
+        m_plot->cursors[0].setTime(5);
+        m_plot->cursors[1].setTime(5);
+        QCOMPARE(m_plot->cursors[0].Time(), 10);
+        QCOMPARE(m_plot->cursors[1].Time(), 10);
+        m_plot->cursors[0].setTime(1); // A leaves the shared column, back to 0
+        QCOMPARE(m_plot->cursors[0].Time(), 0);
+        const QImage picture = m_plot->composedImage();
+        QCOMPARE(picture.pixel(m_plot->fTimeAxis(0), 100), qRgb(255, 0, 0));
+        QCOMPARE(picture.pixel(m_plot->fTimeAxis(10), 100), qRgb(0, 0, 255));
+    }
+
+    void cursorBarArrowStepsOneSecond()
+    {
+        m_plot->MenuGraphTimeItem_Click(4); // 1 px per second
+        const int value = m_plot->cursorScroll[0].value;
+        m_plot->HScrollCursor_Change(0, value + 1);
+        QCOMPARE(m_plot->cursors[0].Time(), 10); // one second on, then snapped to a sample
+        m_plot->HScrollCursor_Change(0, m_plot->cursorScrollValue(0) + 200);
+        QCOMPARE(m_plot->cursors[0].Time(), 30); // beyond the data: its end
+    }
+
+    void rectangleThresholds_data()
+    {
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("up and left: 1 x 1") << -20 << -20 << false;
+        QTest::newRow("straight down: 1 x 100") << 0 << 100 << true;
+        QTest::newRow("3 x 3") << 3 << 3 << false;
+        QTest::newRow("4 x 1") << 4 << 1 << true;
+    }
+
+    void rectangleThresholds()
+    {
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        m_plot->gamen_MouseDown(Qt::LeftButton, 300, 150);
+        m_plot->gamen_MouseMove(Qt::LeftButton, 300 + dx, 150 + dy);
+        QTEST(m_plot->select.Visible(), "shown");
+        QCOMPARE(m_plot->select.Width(), qint16(std::max(dx, 1)));
+        m_plot->gamen_MouseUp(Qt::LeftButton);
+        m_plot->gamen_MouseDown(Qt::LeftButton, 10, 10);
+        QVERIFY(!m_plot->select.Visible());
+    }
+
+    void dragNearCursorMovesItAndDrawsNoRectangle()
+    {
+        m_plot->MenuGraphTimeItem_Click(1); // 5Sec: 12 px per second
+        m_plot->cursors[0].setTime(10);
+        const int x = m_plot->cursors[0].column() + 2;
+        QVERIFY(m_plot->gamen_MouseMove(Qt::NoButton, x, 100));
+        m_plot->gamen_MouseDown(Qt::LeftButton, x, 100);
+        m_plot->gamen_MouseMove(Qt::LeftButton, m_plot->fTimeAxis(19), 160);
+        m_plot->gamen_MouseUp(Qt::LeftButton);
+        QCOMPARE(m_plot->cursors[0].Time(), 20);
+        QVERIFY(!m_plot->select.Visible());
+        QVERIFY(!m_plot->gamen_MouseMove(Qt::NoButton, m_plot->cursors[0].column() + 3, 100));
+    }
+
+    void channelCellCentresWithoutRescaling()
+    {
+        m_plot->autoRange();
+        const float scale = m_plot->yScale;
+        m_plot->centreOnChannel(1);
+        QCOMPARE(m_plot->yScale, scale);
+        QVERIFY(qAbs((m_plot->infYAxis(0) + m_plot->yBottom) / 2.0f - 31.5f) < 0.01f);
+    }
+
+    void printOutShowsTablesAndShortensLongCells_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("colourPrinter");
+        const QString longTitle = QStringLiteral("Furnace wall north side, sensor position");
+        QTest::newRow("40-character title, monochrome") << longTitle << false;
+        QTest::newRow("short title") << QStringLiteral("Kiln 2") << true;
+    }
+
+    void printOutShowsTablesAndShortensLongCells()
+    {
+        QFETCH(QString, title);
+        QFETCH(bool, colourPrinter);
+        clearChannels();
+        channelData[0] = waveChannel(600);
+        channelData[0]->Title = title;
+        channelData[0]->MeasPerson = QStringLiteral("R. Lindqvist");
+        channelData[3] = waveChannel(300, 60.0f);
+        GraphPlot plot;
+        openPlot(plot, 600, 400);
+        plot.cursors[0].moveCursor(100, 0);
+        plot.cursors[1].moveCursor(450, 0);
+
+        const QString text = printedText(plot, colourPrinter);
+        QVERIFY2(!text.isEmpty(), "nothing read back from the PDF");
+        for (int id : {1213, 1214, 5015, 1215, 1216, 1217, 1221, 2601, 2602})
+            QVERIFY2(text.contains(loadString(id)), qPrintable(loadString(id)));
+        QVERIFY(text.contains(QStringLiteral("R. Lindqvist")));
+        // A channel past its last sample at cursor B reads "*"; one with samples reads a value.
+        QVERIFY(text.contains(QRegularExpression(QStringLiteral("\\b4\\s.*\\*"))));
+        QVERIFY(text.contains(channelData[0]->getDataDate(100)));
+        QVERIFY(text.contains(plot.yUnitCaption()));
+
+        if (title.size() < 16) {
+            QVERIFY(text.contains(title));
+            return;
+        }
+        QVERIFY(!text.contains(title));
+        // The Title cell is 20 characters wide and its text gets 16 of them, dots included.
+        const QRegularExpression shortened(QRegularExpression::escape(title.left(8)) +
+                                           QStringLiteral("[^\\n]*?(?=\\.\\.\\.)"));
+        const QString kept = shortened.match(text).captured(0);
+        QVERIFY2(!kept.isEmpty() && title.startsWith(kept), qPrintable(kept));
+        QVERIFY(kept.size() + 3 <= infoTableCells()[1].width - 4);
+        QCOMPARE(infoTableCells()[1].width, 20);
+    }
+
+    void printedTimeLabelsNeverOverlap_data()
+    {
+        QTest::addColumn<int>("timeItem");
+        QTest::addColumn<int>("cursorTimeCh");
+        QTest::newRow("1 min per division, clock of CH1") << 4 << 1;
+        QTest::newRow("10 s per division") << 2 << 0;
+        QTest::newRow("1 hour per division") << 8 << 0;
+    }
+
+    void printedTimeLabelsNeverOverlap()
+    {
+        QFETCH(int, timeItem);
+        QFETCH(int, cursorTimeCh);
+        clearChannels();
+        channelData[0] = waveChannel(30000);
+        GraphPlot plot;
+        // A wide screen plot squeezed onto a portrait page.
+        openPlot(plot, 1900, 300);
+        plot.MenuGraphTimeItem_Click(timeItem);
+        plot.cursorTimeCh = qint16(cursorTimeCh);
+        plot.refreshPlot();
+
+        // The time labels are the last line of the page; laid out as text, each stays a word.
+        const QString last = printedText(plot, true).trimmed().split(u'\n').last();
+        const QStringList labels = last.split(u' ', Qt::SkipEmptyParts);
+        QVERIFY2(labels.size() >= 3, qPrintable(last));
+        static const QRegularExpression label(
+            QStringLiteral("^(\\d\\d:\\d\\d(:\\d\\d)?|\\d+Days)$"));
+        for (const QString &text : labels)
+            QVERIFY2(label.match(text).hasMatch(), qPrintable(last));
+    }
+
+    void reportRefusesNothingToShowAndUnwritableFiles()
+    {
+        auto data = waveChannel(60);
+        const auto empty = std::make_unique<ClassData>();
+        QTemporaryDir dir;
+        const QString kept = writeFile(dir.filePath(QStringLiteral("kept.pdf")), "kept");
+        const QVector<QPair<QVector<const ClassData *>, QString>> cases{
+            {{nullptr, empty.get()}, kept},
+            {QVector<const ClassData *>(9, data.get()), kept},
+            {{data.get()}, unwritableFolder(dir) + QStringLiteral("/r.pdf")}};
+        for (const auto &[channels, path] : cases) {
+            QString error;
+            QVERIFY(!writeGraphReport(channels, GraphReportOptions(), path, &error));
+            QVERIFY(!error.isEmpty());
+            QVERIFY(!QFileInfo::exists(path) || path == kept);
+        }
+        QCOMPARE(readFile(kept), QByteArray("kept"));
+    }
+
+    // A monochrome printer draws darker traces wider; a colour printer all at pen value 2.
+    void printerPenFollowsTraceBrightness()
+    {
+        QList<int> penValues; // brightness 0, 255, 383, 384, 765
+        for (QRgb colour : {qRgb(0, 0, 0), qRgb(0, 0, 255), qRgb(255, 128, 0), qRgb(128, 128, 128),
+                            qRgb(255, 255, 255)})
+            penValues << ClassGraph::printerPenValue(colour);
+        QCOMPARE(penValues, QList<int>({4, 3, 2, 2, 1}));
+        QImage page(10, 10, QImage::Format_RGB32);
+        QPainter painter(&page);
+        ClassGraph trace;
+        trace.waveColor = qRgb(0, 0, 255);
+        trace.setPrinterPen(painter, false, 3.0);
+        QCOMPARE(painter.pen().color(), QColor(Qt::black));
+        QCOMPARE(painter.pen().widthF(), 3 * 3.0);
+        trace.setPrinterPen(painter, true, 3.0);
+        QCOMPARE(painter.pen().color(), QColor(Qt::blue));
+        QCOMPARE(painter.pen().widthF(), 2 * 3.0);
+    }
+
+    void clipboardPictureFramesPlotWithTracesAndLabels()
+    {
+        clearChannels();
+        channelData[0] = waveChannel(600);
+        GraphPlot plot;
+        openPlot(plot, 600, 400);
+        plot.setWave(0, 0.0f, 600, 50.0f);
+        const QRgb trace = GraphPlot::defaultColor(0) | 0xff000000;
+        const QImage picture = copyGraphImage(plot);
+        QCOMPARE(picture.size(), QSize(680, 450));
+
+        // One second per pixel: the trace runs across the whole plot below the legend, and the
+        // labels stand left of and below it.
+        int tracePixels = 0;
+        int darkOutside = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool inPlot = x >= clipPlotLeft && x < clipPlotLeft + 600 &&
+                                    y >= clipPlotTop && y < clipPlotTop + 400;
+                tracePixels += inPlot && y >= clipPlotTop + 20 && picture.pixel(x, y) == trace;
+                darkOutside += !inPlot && qGray(picture.pixel(x, y)) < 100;
+            }
+        }
+        QVERIFY2(tracePixels >= 550, qPrintable(QString::number(tracePixels)));
+        QVERIFY(darkOutside > 0);
+        // The legend is ANDed in: its bar shows in the trace colour at the plot's top left.
+        bool legendBar = false;
+        for (int y = clipPlotTop; y < clipPlotTop + 20; ++y)
+            legendBar = legendBar || picture.pixel(clipPlotLeft + 10, y) == trace;
+        QVERIFY(legendBar);
+    }
+
+private:
+    std::unique_ptr<GraphPlot> m_plot;
 };
 
 QTEST_MAIN(TestGraphPlot)

@@ -5,6 +5,7 @@
 #include "FormGraph.h"
 #include "FormGraphMove.h"
 #include "Format.h"
+#include "GraphPrint.h"
 #include "Modal.h"
 #include "PrintListing.h"
 #include "SampleData.h"
@@ -14,18 +15,25 @@
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
-// The graph window's controls against its view: menus, check marks, scroll bars, legend,
-// context menu and the place it keeps in the settings.
+const QStringList timeFields = {"Textdd", "Texthh", "Textnn", "Textss"};
+
+// The graph window's controls against its view (menus, check marks, scroll bars, legend,
+// context menu, the place it keeps in the settings) and its dialogs.
 class TestFormGraph : public QObject
 {
     Q_OBJECT
@@ -45,6 +53,7 @@ private Q_SLOTS:
         MeasSetting = MeasSettingRecord();
         channelData[2] = makeSeries(3600, toDayCount(QDate(2026, 3, 1), QTime(10, 0, 0)), 1,
                                     [](int i) { return 25.0f + float(std::sin(i / 100.0)); });
+        m_prompter = std::make_unique<ScriptedPrompter>();
         m_graph = std::make_unique<FormGraph>();
         m_graph->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_graph.get()));
@@ -53,34 +62,32 @@ private Q_SLOTS:
     void cleanup()
     {
         m_graph.reset();
+        m_prompter.reset();
         clearChannels();
     }
 
+    // One check mark per menu, on the scale shown; Auto Ranging shows no menu value.
     void menusCheckTheScaleShown()
     {
         GraphPlot &plot = m_graph->plot();
         m_graph->MenuGraphTimeItem[8]->trigger(); // 1Hour
-        QVERIFY(m_graph->MenuGraphTimeItem[8]->isChecked());
-        QVERIFY(!m_graph->MenuGraphTimeItem[4]->isChecked());
-        m_graph->MenuMulTimeItem[2]->trigger(); // 400%
-        QVERIFY(m_graph->MenuMulTimeItem[2]->isChecked());
-        QVERIFY(!m_graph->MenuMulTimeItem[0]->isChecked());
+        m_graph->MenuMulTimeItem[2]->trigger();   // 400%
+        m_graph->MenuGraphYItem[4]->trigger();    // 10 degrees
+        QVERIFY(m_graph->MenuGraphTimeItem[8]->isChecked() &&
+                !m_graph->MenuGraphTimeItem[4]->isChecked());
+        QVERIFY(m_graph->MenuMulTimeItem[2]->isChecked() &&
+                !m_graph->MenuMulTimeItem[0]->isChecked());
         QCOMPARE(plot.timeScale, 4.0f * 60.0f / 3600.0f);
-
-        m_graph->MenuGraphYItem[4]->trigger(); // 10 degrees
-        QCOMPARE(m_graph->MenuGraphYItem[4]->text(), QStringLiteral("10°C"));
-        // Auto Ranging sets a scale that is no menu value.
         m_graph->MenuGraphItem[0]->trigger();
-        QVERIFY(!m_graph->MenuGraphTimeItem[8]->isChecked());
-        QVERIFY(!m_graph->MenuGraphYItem[4]->isChecked());
+        QVERIFY(!m_graph->MenuGraphTimeItem[8]->isChecked() &&
+                !m_graph->MenuGraphYItem[4]->isChecked());
         QVERIFY(m_graph->MenuMulTimeItem[0]->isChecked());
 
         m_graph->MenuGraphYItem[9]->trigger(); // "F"
         QVERIFY(m_graph->MenuGraphYItem[9]->isChecked());
         QCOMPARE(plot.yUnitCaption(), QStringLiteral("[°F]"));
         m_graph->MenuGraphItem[5]->trigger(); // Grid
-        QVERIFY(!plot.gridOn);
-        QVERIFY(!m_graph->MenuGraphItem[5]->isChecked());
+        QVERIFY(!plot.gridOn && !m_graph->MenuGraphItem[5]->isChecked());
     }
 
     void scrollBarsMirrorTheViewAndMoveIt()
@@ -89,48 +96,20 @@ private Q_SLOTS:
         m_graph->MenuGraphTimeItem[4]->trigger(); // 1Min: the hour spans several widths
         QScrollBar *bar = m_graph->HScrollGraph;
         QVERIFY(bar->isVisible());
-        QCOMPARE(bar->maximum(), plot.hScroll.max);
         QCOMPARE(bar->pageStep(), plot.hScroll.largeChange);
-        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QVERIFY(plot.timeOrigin > 0);
-        QCOMPARE(bar->value(), plot.hScroll.value);
         bar->triggerAction(QAbstractSlider::SliderToMaximum);
         QCOMPARE(plot.timeOrigin, plot.timeMax);
 
         m_graph->MenuGraphYItem[0]->trigger(); // 0.1 degree: the range spans many heights
-        QScrollBar *vBar = m_graph->VScrollGraph;
-        QVERIFY(vBar->isVisible());
         const float bottom = plot.yBottom;
-        vBar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        m_graph->VScrollGraph->triggerAction(QAbstractSlider::SliderPageStepSub);
         QVERIFY(plot.yBottom > bottom);
-        QCOMPARE(vBar->value(), plot.vScroll.value);
-    }
-
-    void rightClickOffersZoomsAndZoomBack()
-    {
-        GraphPlot &plot = m_graph->plot();
-        const float before = plot.timeScale;
-        QMenu *shown = nullptr;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (m_graph->MenuMulItem->isVisible() && !shown) {
-                shown = m_graph->MenuMulItem;
-                m_graph->MenuMulTimeItem[1]->trigger(); // 200%
-                shown->close();
-            }
-        });
-        poll.start(5);
-        QTest::mouseClick(m_graph->gamen, Qt::RightButton, {}, m_graph->gamen->plotRect().center());
-        QTRY_VERIFY(shown);
-        QCOMPARE(plot.timeScale, 2.0f * before);
-        m_graph->MenuMulBack->trigger();
-        QCOMPARE(plot.timeScale, before);
+        QCOMPARE(m_graph->VScrollGraph->value(), plot.vScroll.value);
     }
 
     void legendAndGeometryFollowTheWindow()
     {
-        QVERIFY(m_graph->PictureLine[2]->isVisible());
-        QVERIFY(!m_graph->PictureLine[0]->isVisible());
+        QVERIFY(m_graph->PictureLine[2]->isVisible() && !m_graph->PictureLine[0]->isVisible());
         QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(255, 0, 0));
         channelData[2].reset();
         m_graph->initGraphCh(2);
@@ -142,10 +121,11 @@ private Q_SLOTS:
         QCOMPARE(Settings.WidthG, 9600); // hiding keeps the window and writes nothing
         m_graph->closePermitted = true;
         m_graph->close();
-        QCOMPARE(Settings.WidthG, 700 * 15);
-        QCOMPARE(Settings.HeightG, 500 * 15);
+        QCOMPARE(QSize(Settings.WidthG, Settings.HeightG), QSize(700 * 15, 500 * 15));
+        QCOMPARE(FormGraph().size(), QSize(700, 500)); // the next window opens at that size
     }
 
+    // A dragged rectangle is zoomed from the right-click menu; Zoom Back returns.
     void draggedRectangleZoomsInAndBack()
     {
         GraphPlot &plot = m_graph->plot();
@@ -157,16 +137,28 @@ private Q_SLOTS:
         QTest::mouseMove(m_graph->gamen, corner + QPoint(160, 80));
         QTest::mouseMove(m_graph->gamen, corner + QPoint(220, 120));
         QTest::mouseRelease(m_graph->gamen, Qt::LeftButton, {}, corner + QPoint(220, 120));
-        QVERIFY(plot.select.Visible());
         QCOMPARE(plot.select.rect(), QRect(100, 40, 120, 80));
-        QVERIFY(m_graph->MenuGraphItem[1]->isEnabled());
-        QVERIFY(m_graph->MenuMulSelect->isEnabled());
+        QVERIFY(m_graph->MenuGraphItem[1]->isEnabled() && m_graph->MenuMulSelect->isEnabled());
+        const float bottom = plot.infYAxis(120);
 
-        m_graph->MenuGraphItem[1]->trigger();
+        bool shown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (m_graph->MenuMulItem->isVisible() && !shown) {
+                shown = true;
+                m_graph->MenuMulSelect->trigger();
+                m_graph->MenuMulItem->close();
+            }
+        });
+        poll.start(5);
+        QTest::mouseClick(m_graph->gamen, Qt::RightButton, {}, corner + QPoint(300, 200));
+        QTRY_VERIFY(shown);
         QCOMPARE(plot.timeOrigin, 100);
-        QVERIFY(plot.timeScale >= 4.0f * before);
+        QVERIFY(qAbs(plot.yBottom - bottom) < 0.01f);
+        // Whole pixels per second, at least the fourfold of 120 s in 480 and more pixels.
+        QVERIFY(plot.timeScale >= 4.0f * before && plot.timeScale == std::floor(plot.timeScale));
         QVERIFY(!m_graph->MenuGraphItem[1]->isEnabled());
-        m_graph->MenuGraphItem[4]->trigger(); // Zoom Back
+        m_graph->MenuMulBack->trigger();
         QCOMPARE(plot.timeScale, before);
         QCOMPARE(plot.timeOrigin, 0);
     }
@@ -193,7 +185,6 @@ private Q_SLOTS:
     void dialogsOfTheGraphMenuAct()
     {
         GraphPlot &plot = m_graph->plot();
-        ScriptedPrompter prompter;
         onModal<FormGraphMove>(this, [](FormGraphMove *move) {
             move->Texthh->setText(QStringLiteral("00"));
             move->Textnn->setText(QStringLiteral("30"));
@@ -220,14 +211,31 @@ private Q_SLOTS:
         QCOMPARE(plot.getCursorATime(), 600);
         QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("00:10:00"));
 
-        prompter.answerColor(0x00ff00);
-        onModal<FormCHSet>(this, [](FormCHSet *set) {
+        // The cursors' times become the clock of CH3, which starts at 10:00.
+        onModal<QDialog>(this, [](QDialog *choice) {
+            choice->findChild<QComboBox *>()->setCurrentIndex(3);
+            choice->findChild<QPushButton *>()->click();
+        });
+        m_graph->ButtonTimeAxis->click();
+        QCOMPARE(m_graph->Combo1->currentIndex(), 3);
+        QCOMPARE(m_graph->CurDataTable->item(0, 2)->text(), QStringLiteral("10:10:00"));
+
+        // Absent channels have nothing to change; a cancelled picker leaves the colour.
+        m_prompter->answerColor(0x00ff00);
+        m_prompter->answerColor(-1);
+        bool absentLocked = false;
+        onModal<FormCHSet>(this, [&absentLocked](FormCHSet *set) {
+            absentLocked = !set->Check1[0]->isEnabled() && !set->ButtonChangeColor[0]->isEnabled();
             set->ButtonChangeColor[2]->click();
+            set->ButtonChangeColor[2]->click();
+            set->Check1[2]->click();
             set->Command1[0]->click();
         });
         m_graph->MenuGraphItem[6]->trigger();
+        QVERIFY(absentLocked);
         QCOMPARE(plot.getWaveColor(2), qRgb(0, 255, 0));
         QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(0, 255, 0));
+        QVERIFY(!plot.getWaveEnabled(2) && !m_graph->PictureLine[2]->isVisible());
     }
 
     void defaultSizeShowsTablesWhole()
@@ -256,60 +264,54 @@ private Q_SLOTS:
                 for (int c = 0; c < table->columnCount(); ++c) {
                     const QTableWidgetItem *item = table->item(r, c);
                     const QRect cell = table->visualItemRect(item);
-                    const QString where = QStringLiteral("%1 %2,%3 %4 in %5x%6")
-                                              .arg(table->objectName())
-                                              .arg(r)
-                                              .arg(c)
-                                              .arg(item->text())
-                                              .arg(shown.width())
-                                              .arg(shown.height());
+                    const QString where = table->objectName() + u' ' + item->text();
                     QVERIFY2(shown.contains(cell), qPrintable(where));
                     QVERIFY2(cell.width() > table->fontMetrics().horizontalAdvance(item->text()),
                              qPrintable(where));
                 }
             }
         }
-
-        // A size the user left is kept.
-        Settings.WidthG = 700 * 15;
-        Settings.HeightG = 500 * 15;
-        FormGraph stored;
-        QCOMPARE(stored.size(), QSize(700, 500));
     }
 
-    void printToFileOffersTheGraphsOwnName()
+    // Page Setup and Print share the data listings' printer, yet a print to a file is offered
+    // the graph's own name; Copy puts the composed picture on the clipboard.
+    void fileAndEditMenusReachPrinterAndClipboard()
     {
         QTemporaryDir dir;
         const QString listing = writeFile(dir.filePath(QStringLiteral("CH1.pdf")), "listing");
-        QVERIFY(!listing.isEmpty());
         channelData[2]->FileName = QStringLiteral("/data/kiln.csv");
         QPrinter &printer = PrintListing::printer();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(listing);
-        ScriptedPrompter prompter;
+        m_prompter->answerPrint(
+            [](QPrinter &p) { return p.setPageOrientation(QPageLayout::Landscape); });
+        m_graph->MenuFileItem[0]->trigger();
+        QCOMPARE(m_prompter->pageSetupDialogs(), 1);
         QStringList offered;
         for (int i = 0; i < 2; ++i) {
-            prompter.answerPrint([&offered](QPrinter &p) {
+            m_prompter->answerPrint([&offered](QPrinter &p) {
                 offered << p.outputFileName();
-                return true;
+                return p.pageLayout().orientation() == QPageLayout::Landscape;
             });
             m_graph->MenuFileItem[1]->trigger();
         }
         QCOMPARE(offered, QStringList({dir.filePath(QStringLiteral("kiln_graph.pdf")),
                                        dir.filePath(QStringLiteral("kiln_graph_2.pdf"))}));
-        QVERIFY(pdfText(offered[0]).contains(loadString(2601)));
-        QFile kept(listing);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), QByteArray("listing"));
+        QVERIFY(pdfText(offered[1]).contains(loadString(2601)));
+        QCOMPARE(readFile(listing), QByteArray("listing"));
 
         // A file that cannot be written is reported, not passed over.
-        prompter.answerPrint([&dir](QPrinter &p) {
+        m_prompter->answerPrint([&dir](QPrinter &p) {
             p.setOutputFileName(unwritableFolder(dir) + QStringLiteral("/graph.pdf"));
             return true;
         });
         m_graph->MenuFileItem[1]->trigger();
-        QCOMPARE(prompter.lastText(), loadString(1795));
+        QCOMPARE(m_prompter->lastText(), loadString(1795));
         printer.setOutputFileName(QString());
+        printer.setPageOrientation(QPageLayout::Portrait);
+
+        m_graph->MenuEditItem[0]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image(), copyGraphImage(m_graph->plot()));
     }
 
     void plotIsDrawnAtTheScreensResolution()
@@ -335,7 +337,126 @@ private Q_SLOTS:
         QVERIFY2(split > plot.width() + plot.height(), qPrintable(QString::number(split)));
     }
 
+    // Days, hours, minutes and seconds (digits only) add up; Move Cursor keeps to the data,
+    // Move Time Axis may go to a cursor instead. Entering a field selects its text.
+    void timeDialogsAddUpTheirFields_data()
+    {
+        QTest::addColumn<int>("option"); // of Move Time Axis; -1 for Move Cursor
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<qint32>("expected");
+        QTest::newRow("cursor, hours above 23 count in full")
+            << -1 << QStringList{"0", "2a5", "0", "0"} << 90000;
+        QTest::newRow("cursor beyond the end") << -1 << QStringList{"2", "0", "0", "-30"} << 100000;
+        QTest::newRow("axis, days and seconds")
+            << 0 << QStringList{"2", "00", "00", "05"} << 172805;
+        QTest::newRow("axis, many days do not wrap")
+            << 0 << QStringList{"99999", "0", "0", "0"} << std::numeric_limits<qint32>::max();
+        QTest::newRow("axis to cursor B") << 2 << QStringList{"0", "0", "0", "1"} << 0;
+    }
+    void timeDialogsAddUpTheirFields()
+    {
+        QFETCH(int, option);
+        QFETCH(QStringList, typed);
+        FormCurMove curMove;
+        curMove.load(90061, 100000);
+        FormGraphMove graphMove;
+        graphMove.load(90061);
+        QDialog &form = option < 0 ? static_cast<QDialog &>(curMove) : graphMove;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (int i = 0; i < 4; ++i) {
+            auto *field = form.findChild<QLineEdit *>(timeFields[i]);
+            QCOMPARE(field->text(), QLatin1String(i == 0 ? "1" : "01"));
+            field->clear();
+            QTest::keyClicks(field, typed[i]);
+        }
+        QLineEdit *hours = form.findChild<QLineEdit *>(timeFields[1]);
+        form.findChild<QPushButton *>(QStringLiteral("Command1_0"))->setFocus();
+        hours->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(hours->selectedText(), hours->text());
+        // The time fields are for the first option only.
+        for (int chosen : {qMax(option, 1), 0, qMax(option, 0)}) {
+            graphMove.Option1[chosen]->click();
+            QCOMPARE(graphMove.Textdd->isEnabled() && graphMove.Textss->isEnabled(), chosen == 0);
+        }
+        form.findChild<QPushButton *>(QStringLiteral("Command1_0"))->click();
+        QVERIFY(!form.isVisible());
+        if (option < 0) {
+            QTEST(curMove.result().value_or(-1), "expected");
+            return;
+        }
+        QVERIFY(graphMove.result().has_value());
+        QCOMPARE(graphMove.result()->option, option);
+        if (option == 0)
+            QTEST(graphMove.result()->t, "expected");
+    }
+
+    // A value outside the limits is limited and shown with a warning, the dialog staying open;
+    // the range is put in order only by the OK that accepts it.
+    void dispRangeOkLimitsAndOrdersTheRange_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("shown"); // after the first OK
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QList<double>>("range");
+        QTest::newRow("limits are allowed, sign and one point only")
+            << QStringList{"-1x00", "600..0"} << QStringList{"-100.0", "600.0"} << false
+            << QList<double>{-100, 600};
+        QTest::newRow("both outside and exchanged")
+            << QStringList{"700", "-300"} << QStringList{"600.0", "-100.0"} << true
+            << QList<double>{-100, 600};
+    }
+    void dispRangeOkLimitsAndOrdersTheRange()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(bool, warned);
+        FormDispRange form;
+        form.load(0, 100, -100, 600, 0);
+        form.show();
+        QCOMPARE(form.LabelUnit[1]->text(), QStringLiteral("°C"));
+        for (int i = 0; i < 2; ++i) {
+            form.Text1[i]->clear();
+            QTest::keyClicks(form.Text1[i], typed[i]);
+        }
+        form.Command1[0]->click();
+        QTEST(QStringList({form.Text1[0]->text(), form.Text1[1]->text()}), "shown");
+        QCOMPARE(form.isVisible(), warned);
+        QCOMPARE(form.result().has_value(), !warned);
+        QCOMPARE(m_prompter->texts(),
+                 warned ? QStringList{QStringLiteral("Out of range Temp axis.\r-100.0°C~600.0°C")}
+                        : QStringList());
+        if (warned)
+            form.Command1[0]->click();
+        QCOMPARE(m_prompter->shown().size(), warned ? 1 : 0);
+        QVERIFY(form.result().has_value());
+        QTEST((QList<double>{form.result()->lower, form.result()->upper}), "range");
+    }
+
+    // Cancel, Escape and the close box give no result, whatever was chosen.
+    void cancelGivesNothing()
+    {
+        for (int how = 0; how < 3; ++how) {
+            FormCurMove curMove;
+            FormGraphMove graphMove;
+            FormDispRange range;
+            FormCHSet chSet;
+            for (QDialog *form :
+                 std::initializer_list<QDialog *>{&curMove, &graphMove, &range, &chSet}) {
+                form->show();
+                if (how == 0)
+                    form->findChild<QPushButton *>(QStringLiteral("Command1_1"))->click();
+                else if (how == 1)
+                    QTest::keyClick(form, Qt::Key_Escape);
+                else
+                    form->close();
+                QVERIFY(!form->isVisible());
+            }
+            QVERIFY(!curMove.result() && !graphMove.result() && !range.result() && !chSet.result());
+        }
+    }
+
 private:
+    std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<FormGraph> m_graph;
 };
 
