@@ -145,12 +145,7 @@ private Q_SLOTS:
     void settingsAreReadAndOnlyTheGivenOnesChanged()
     {
         plugIn(Simulator::LType);
-        Simulator::InstrumentSettings held;
-        held.precision = 1;
-        held.emissivity = 0.9f;
-        held.scaleZero = -10;
-        held.scaleFull = 300;
-        m_sim->setSettings(held);
+        m_sim->setSettings({1, 0, 0.9f, -10, 300}); // whole degrees, C, emissivity, scale
 
         const Run read = command(QStringLiteral("settings"));
         QCOMPARE(read.exitCode, 0);
@@ -165,10 +160,9 @@ private Q_SLOTS:
         const Run set = command(QStringLiteral("settings|--emissivity|0.85|--scale|400:-20"));
         QCOMPARE(set.exitCode, 0);
         const Simulator::InstrumentSettings kept = m_sim->backedUp();
-        QCOMPARE(kept.precision, 1);
-        QCOMPARE(kept.emissivity, 0.85f);
-        QCOMPARE(kept.scaleZero, -20);
-        QCOMPARE(kept.scaleFull, 400);
+        QCOMPARE((QList<float>{float(kept.precision), kept.emissivity, float(kept.scaleZero),
+                               float(kept.scaleFull)}),
+                 (QList<float>{1, 0.85f, -20, 400}));
         QVERIFY(set.out.contains(QStringLiteral("Analog Output: -20~400 °C")));
         QVERIFY(!m_sim->awake());
 
