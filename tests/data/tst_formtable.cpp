@@ -1,16 +1,10 @@
 #include "AppState.h"
-#include "ClassData.h"
-#include "DateTime.h"
 #include "FormTable.h"
 #include "SampleData.h"
 #include "Strings.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScrollBar>
-#include <QTableWidget>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace
 {

@@ -14,21 +14,11 @@
 #include "Strings.h"
 #include "TestFiles.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPrinter>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTableWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <cmath>
-#include <limits>
 
 const QStringList timeFields = {"Textdd", "Texthh", "Textnn", "Textss"};
 
@@ -67,7 +57,7 @@ private Q_SLOTS:
     }
 
     // One check mark per menu, on the scale shown; Auto Ranging shows no menu value.
-    void menusCheckTheScaleShown()
+    void menusCheckTheScaleShownAndMemScaleKeepsFive()
     {
         GraphPlot &plot = m_graph->plot();
         m_graph->MenuGraphTimeItem[8]->trigger(); // 1Hour
@@ -88,29 +78,27 @@ private Q_SLOTS:
         QCOMPARE(plot.yUnitCaption(), QStringLiteral("[°F]"));
         m_graph->MenuGraphItem[5]->trigger(); // Grid
         QVERIFY(!plot.gridOn && !m_graph->MenuGraphItem[5]->isChecked());
-    }
 
-    void scrollBarsMirrorTheViewAndMoveIt()
-    {
-        GraphPlot &plot = m_graph->plot();
-        m_graph->MenuGraphTimeItem[4]->trigger(); // 1Min: the hour spans several widths
-        QScrollBar *bar = m_graph->HScrollGraph;
-        QVERIFY(bar->isVisible());
-        QCOMPARE(bar->pageStep(), plot.hScroll.largeChange);
-        bar->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(plot.timeOrigin, plot.timeMax);
-
-        m_graph->MenuGraphYItem[0]->trigger(); // 0.1 degree: the range spans many heights
-        const float bottom = plot.yBottom;
-        m_graph->VScrollGraph->triggerAction(QAbstractSlider::SliderPageStepSub);
-        QVERIFY(plot.yBottom > bottom);
-        QCOMPARE(m_graph->VScrollGraph->value(), plot.vScroll.value);
+        // Mem Scale keeps the last five scales, numbered.
+        for (int i = 0; i < 6; ++i) {
+            m_graph->MenuGraphTimeItem[i]->trigger();
+            m_graph->MenuMulMem->trigger();
+        }
+        QStringList items;
+        for (QAction *item : m_graph->MenuMulBuff)
+            items << item->text();
+        QCOMPARE(items, QStringList({"No.2", "No.3", "No.4", "No.5", "No.6"}));
+        QCOMPARE(m_graph->MenuMulMem->text(), QStringLiteral("Mem Scale(No.7)"));
+        m_graph->MenuGraphTimeItem[12]->trigger();
+        m_graph->MenuMulBuff.first()->trigger(); // No.2: 5 s per division
+        QCOMPARE(plot.timeBaseScale, 12.0f);
+        m_graph->MenuMulBuff.last()->trigger(); // No.6 (5Min), stored in the first slot again
+        QCOMPARE(plot.timeBaseScale, 0.2f);
     }
 
     void legendAndGeometryFollowTheWindow()
     {
         QVERIFY(m_graph->PictureLine[2]->isVisible() && !m_graph->PictureLine[0]->isVisible());
-        QCOMPARE(m_graph->PictureLine[2]->palette().color(QPalette::Window), QColor(255, 0, 0));
         channelData[2].reset();
         m_graph->initGraphCh(2);
         QVERIFY(!m_graph->PictureLine[2]->isVisible());
@@ -126,7 +114,7 @@ private Q_SLOTS:
     }
 
     // A dragged rectangle is zoomed from the right-click menu; Zoom Back returns.
-    void draggedRectangleZoomsInAndBack()
+    void rectangleZoomAndScrollBarsMoveTheView()
     {
         GraphPlot &plot = m_graph->plot();
         m_graph->MenuGraphTimeItem[4]->trigger(); // 1Min: 1 px per second
@@ -161,34 +149,26 @@ private Q_SLOTS:
         m_graph->MenuMulBack->trigger();
         QCOMPARE(plot.timeScale, before);
         QCOMPARE(plot.timeOrigin, 0);
-    }
 
-    void memScaleKeepsTheLastFiveNumbered()
-    {
-        GraphPlot &plot = m_graph->plot();
-        for (int i = 0; i < 6; ++i) {
-            m_graph->MenuGraphTimeItem[i]->trigger();
-            m_graph->MenuMulMem->trigger();
-        }
-        QStringList items;
-        for (QAction *item : m_graph->MenuMulBuff)
-            items << item->text();
-        QCOMPARE(items, QStringList({"No.2", "No.3", "No.4", "No.5", "No.6"}));
-        QCOMPARE(m_graph->MenuMulMem->text(), QStringLiteral("Mem Scale(No.7)"));
-        m_graph->MenuGraphTimeItem[12]->trigger();
-        m_graph->MenuMulBuff.first()->trigger(); // No.2: 5 s per division
-        QCOMPARE(plot.timeBaseScale, 12.0f);
-        m_graph->MenuMulBuff.last()->trigger(); // No.6 (5Min), stored in the first slot again
-        QCOMPARE(plot.timeBaseScale, 0.2f);
+        // The scroll bars mirror the view and move it: at 1Min the hour spans several widths.
+        QScrollBar *bar = m_graph->HScrollGraph;
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->pageStep(), plot.hScroll.largeChange);
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        QCOMPARE(plot.timeOrigin, plot.timeMax);
+
+        m_graph->MenuGraphYItem[0]->trigger(); // 0.1 degree: the range spans many heights
+        const float lowest = plot.yBottom;
+        m_graph->VScrollGraph->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QVERIFY(plot.yBottom > lowest);
+        QCOMPARE(m_graph->VScrollGraph->value(), plot.vScroll.value);
     }
 
     void dialogsOfTheGraphMenuAct()
     {
         GraphPlot &plot = m_graph->plot();
         onModal<FormGraphMove>(this, [](FormGraphMove *move) {
-            move->Texthh->setText(QStringLiteral("00"));
             move->Textnn->setText(QStringLiteral("30"));
-            move->Textss->setText(QStringLiteral("00"));
             move->Command1[0]->click();
         });
         m_graph->MenuGraphItem[8]->trigger();
@@ -264,10 +244,10 @@ private Q_SLOTS:
                 for (int c = 0; c < table->columnCount(); ++c) {
                     const QTableWidgetItem *item = table->item(r, c);
                     const QRect cell = table->visualItemRect(item);
-                    const QString where = table->objectName() + u' ' + item->text();
-                    QVERIFY2(shown.contains(cell), qPrintable(where));
-                    QVERIFY2(cell.width() > table->fontMetrics().horizontalAdvance(item->text()),
-                             qPrintable(where));
+                    QVERIFY2(shown.contains(cell) &&
+                                 cell.width() >
+                                     table->fontMetrics().horizontalAdvance(item->text()),
+                             qPrintable(table->objectName() + u' ' + item->text()));
                 }
             }
         }
@@ -307,8 +287,6 @@ private Q_SLOTS:
         });
         m_graph->MenuFileItem[1]->trigger();
         QCOMPARE(m_prompter->lastText(), loadString(1795));
-        printer.setOutputFileName(QString());
-        printer.setPageOrientation(QPageLayout::Portrait);
 
         m_graph->MenuEditItem[0]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->image(), copyGraphImage(m_graph->plot()));
@@ -445,10 +423,8 @@ private Q_SLOTS:
                 form->show();
                 if (how == 0)
                     form->findChild<QPushButton *>(QStringLiteral("Command1_1"))->click();
-                else if (how == 1)
-                    QTest::keyClick(form, Qt::Key_Escape);
                 else
-                    form->close();
+                    how == 1 ? QTest::keyClick(form, Qt::Key_Escape) : void(form->close());
                 QVERIFY(!form->isVisible());
             }
             QVERIFY(!curMove.result() && !graphMove.result() && !range.result() && !chSet.result());
