@@ -28,21 +28,14 @@
 #include <optional>
 
 // What the measurement time dialogs are given; the timer fields are minute and second of the
-// start and either those of the stop or a duration (the date and hour stay as initialised).
+// start (the date and hour stay as initialised) and a duration.
 struct RunPlan {
     QString interval = QStringLiteral("1");
-    int intervalUnit = 0;
     QString logTime = QStringLiteral("1");
     int logUnit = 0;
     std::optional<QPair<int, int>> timerStart;
-    std::optional<QPair<int, int>> timerStop;
-    std::optional<QPair<QString, int>> timerDuration;
+    QPair<QString, int> timerDuration;
 };
-
-inline QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
 
 // Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
 // `interval` seconds.
@@ -112,7 +105,7 @@ protected:
                 if (!*filled) {
                     *filled = true;
                     times->TextInterval->setText(plan.interval);
-                    times->ComboIntervalUnit->setCurrentIndex(plan.intervalUnit);
+                    times->ComboIntervalUnit->setCurrentIndex(0);
                     times->ComboLogTimeUnit->setCurrentIndex(plan.logUnit);
                     times->TextLogTime->setText(plan.logTime);
                     if (plan.timerStart)
@@ -125,16 +118,11 @@ protected:
                 if (*timerDone)
                     return;
                 *timerDone = true;
-                timerSet->Textnn[0]->setText(twoDigits(plan.timerStart->first));
-                timerSet->Textss[0]->setText(twoDigits(plan.timerStart->second));
-                if (plan.timerStop) {
-                    timerSet->Textnn[1]->setText(twoDigits(plan.timerStop->first));
-                    timerSet->Textss[1]->setText(twoDigits(plan.timerStop->second));
-                } else {
-                    timerSet->Option1[1]->click();
-                    timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration->second);
-                    timerSet->TextLogTime->setText(plan.timerDuration->first);
-                }
+                timerSet->Textnn[0]->setText(QString::number(plan.timerStart->first));
+                timerSet->Textss[0]->setText(QString::number(plan.timerStart->second));
+                timerSet->Option1[1]->click();
+                timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration.second);
+                timerSet->TextLogTime->setText(plan.timerDuration.first);
                 QTimer::singleShot(0, timerSet->Command1, &QPushButton::click);
             }
         });

@@ -4,6 +4,7 @@
 #include "FormGraph.h"
 #include "FormMon.h"
 #include "FormTable.h"
+#include "Format.h"
 #include "MainWindowFixture.h"
 #include "Modal.h"
 #include "Placement.h"
@@ -24,6 +25,8 @@
 
 namespace
 {
+const QDateTime clockStart(QDate(2026, 3, 1), QTime(10, 0, 0));
+
 const QByteArray celsiusFile = "Title,Furnace\r\n"
                                "Start Time,99/08/01,10:00:00\r\n"
                                "Stop Time,99/08/01,10:00:02\r\n"
@@ -55,12 +58,14 @@ bool roomBeside(const QRect &screen, const QRect &main, const QSize &size)
 } // namespace
 
 // The real-time window: its channel list, its files and windows, and its instrument commands
-// end to end against the simulator.
+// and runs end to end against the simulator, on a fake clock. It wires the measurement engine,
+// whose own behaviour test_runengine checks.
 class TestFormMain : public MainWindowFixture
 {
     Q_OBJECT
 
     QTableWidget *m_grid = nullptr;
+    std::unique_ptr<FakePump> m_pump;
 
     void fill(int ch, int unit = 0)
     {
@@ -91,16 +96,31 @@ class TestFormMain : public MainWindowFixture
         QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, centre(row, column));
     }
 
+    // Opens `bytes`, written to file `name`, into channel `ch` from the File menu.
+    QString openFile(int ch, const QString &name, const QByteArray &bytes)
+    {
+        const QString path = writeFile(m_dir.filePath(name), bytes);
+        chooseChannel(this, ch);
+        m_prompter->answerFile(path);
+        m_main->MenuFileItem[0]->trigger();
+        return path;
+    }
+
 private Q_SLOTS:
     void init()
     {
         MeasSetting = MeasSettingRecord();
+        Settings = SettingsRecord();
+        m_pump = std::make_unique<FakePump>(clockStart);
         openMain();
         m_grid = m_main->MSFlexGridCH;
-        m_sim->setSettings({1, 0, 0.85f, 0, 300}); // whole degrees, C, emissivity, scale
     }
 
-    void cleanup() { closeMain(); }
+    void cleanup()
+    {
+        closeMain();
+        m_pump.reset();
+    }
 
     void openedChannelSavesAsTheSameBytes()
     {
@@ -155,6 +175,7 @@ private Q_SLOTS:
             << "Unexpected end of file.";
         QTest::newRow("Stop pressed in endless blank lines")
             << "Title,B\r\n" + QByteArray("\r\n").repeated(8000000) << true << "Stopped.";
+        QTest::newRow("overwrite cancelled") << celsiusFile << false << QString();
     }
 
     void failedLoadKeepsTheChannel()
@@ -162,6 +183,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(bool, pressStop);
         QFETCH(QString, expected);
+        m_pump.reset(); // Stop is pressed on the real clock
         openFile(1, QStringLiteral("furnace.csv"), celsiusFile);
         const ClassData *before = channelData[1].get();
         m_main->MenuDataItem[1]->trigger();
@@ -177,19 +199,22 @@ private Q_SLOTS:
         });
         if (pressStop)
             stopper.start(5);
-        m_prompter->answer(Prompter::AnswerOk);
+        m_prompter->answer(expected.isEmpty() ? Prompter::AnswerCancel : Prompter::AnswerOk);
         openFile(1, QStringLiteral("bad.csv"), content);
 
-        QCOMPARE(m_prompter->texts().size(), 2);
-        QVERIFY(
-            m_prompter->texts().first().endsWith(QStringLiteral("These data will be lost. OK?")));
-        QCOMPARE(m_prompter->texts().last(), expected);
+        QCOMPARE(m_prompter->texts().size(), expected.isEmpty() ? 1 : 2);
+        QCOMPARE(m_prompter->texts().first(),
+                 QStringLiteral("CH 2:Furnace\rMeasurement data is existing in this CH.\r"
+                                "These data will be lost. OK?"));
+        if (!expected.isEmpty()) {
+            QCOMPARE(m_prompter->texts().last(), expected);
+            QVERIFY(!stopRequested);
+        }
         QCOMPARE(channelData[1].get(), before);
         QCOMPARE(channelData[1]->DataNo, qint16(3));
         QCOMPARE(m_main->MSFlexGridCH->item(1, 1)->text(), QStringLiteral("Furnace"));
         QCOMPARE(m_main->table(1)->windowTitle(), QStringLiteral("CH 2:Furnace"));
         QVERIFY(m_main->isEnabled());
-        QVERIFY(!stopRequested);
     }
 
     void placementKeepsWindowsOnScreenAndClearOfTheMainWindow_data()
@@ -317,21 +342,6 @@ private Q_SLOTS:
         Prompter::setInstance(m_prompter.get());
     }
 
-    void cancellingTheOverwriteQuestionKeepsTheChannel()
-    {
-        openFile(0, QStringLiteral("a.csv"), celsiusFile);
-        ClassData *before = channelData[0].get();
-
-        chooseChannel(this, 0);
-        m_prompter->answer(Prompter::AnswerCancel);
-        m_main->MenuFileItem[0]->trigger();
-        QCOMPARE(m_prompter->lastText(),
-                 QStringLiteral("CH 1:Furnace\rMeasurement data is existing "
-                                "in this CH.\rThese data will be lost. OK?"));
-        QCOMPARE(channelData[0].get(), before);
-        QCOMPARE(channelData[0]->DataNo, qint16(3));
-    }
-
     void closingAsksAboutUnsavedChannels()
     {
         channelData[4] = std::make_unique<ClassData>();
@@ -374,17 +384,6 @@ private Q_SLOTS:
 
         table->close();
         QVERIFY(m_main->MenuDataItem[3]->isEnabled());
-    }
-
-private:
-    // Opens `bytes`, written to file `name`, into channel `ch` from the File menu.
-    QString openFile(int ch, const QString &name, const QByteArray &bytes)
-    {
-        const QString path = writeFile(m_dir.filePath(name), bytes);
-        chooseChannel(this, ch);
-        m_prompter->answerFile(path);
-        m_main->MenuFileItem[0]->trigger();
-        return path;
     }
 
     void editEnds_data()
@@ -520,47 +519,177 @@ private:
         QCOMPARE(headers(), QStringLiteral("Max[°C] Min[°C] Ave[°C]"));
     }
 
-    void confirmConnectionNamesTheInstrument()
+    void instrumentCommandsShowInTheSettingsFrame()
     {
-        FakePump pump;
+        m_sim->setSettings({1, 0, 0.85f, 0, 300}); // whole degrees, C, emissivity, scale
         QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings - Unknown"));
-        m_main->MenuSetItem[5]->trigger();
+        m_main->MenuSetItem[5]->trigger(); // Confirm Connection
         QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Connection is right")});
         QVERIFY(!m_port->isOpen());
         QVERIFY(!m_sim->awake());
-        QVERIFY(m_main->isEnabled());
-    }
 
-    void receivedSettingsShowInTheFrame()
-    {
-        FakePump pump;
-        m_main->Command1[2]->click();
-        QVERIFY(m_prompter->texts().isEmpty());
+        m_main->Command1[2]->click(); // Receive
         QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings "));
         QCOMPARE(m_main->Label1[3]->text(), QStringLiteral("1°C"));
-        QCOMPARE(m_main->Label1[4]->text(), QStringLiteral("0.85"));
         QCOMPARE(m_main->Label1[5]->text(), QStringLiteral("0 ~ 300°C"));
         QCOMPARE(MeasSetting.Precision, qint16(1));
-    }
 
-    void changedSettingsAreSentAndBackedUp()
-    {
-        FakePump pump;
-        m_main->Command1[2]->click();
         MeasSetting.EmissivityStr = QStringLiteral("Glass:0.94");
         MeasSetting.EmissivityValue = 0.94f;
         m_main->instrument().setSettingsState(2);
         m_main->dispMeasSetting();
         QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings - Changed"));
-
-        m_main->Command1[3]->click();
-        QVERIFY2(m_prompter->texts().isEmpty(), qPrintable(m_prompter->texts().join('|')));
+        m_main->Command1[3]->click(); // Send
+        QCOMPARE(m_prompter->texts().size(), 1);
         QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings "));
         QCOMPARE(m_main->Label1[4]->text(), QStringLiteral("Glass:0.94"));
         QCOMPARE(m_sim->backedUp().emissivity, 0.94f);
         QCOMPARE(m_sim->backedUp().precision, 1);
+        QVERIFY(m_main->isEnabled());
     }
 
+    void runFillsTheChannelRow_data()
+    {
+        QTest::addColumn<RunPlan>("plan");
+        QTest::addColumn<int>("samples");
+        // What the timer wait dialog shows half a minute in; empty: no wait.
+        QTest::addColumn<QString>("clock");
+
+        QTest::newRow("Times 5 at 2 s") << logging("5", 1, "2") << 5 << QString();
+        RunPlan later;
+        later.timerStart = qMakePair(1, 0);
+        later.timerDuration = qMakePair(QStringLiteral("3"), 1);
+        QTest::newRow("timer start a minute ahead")
+            << later << 3 << QStringLiteral("Present time : 26/03/01 10:00:30");
+    }
+
+    void runFillsTheChannelRow()
+    {
+        QFETCH(RunPlan, plan);
+        QFETCH(int, samples);
+        QFETCH(QString, clock);
+        QString shown;
+        if (!clock.isEmpty())
+            m_pump->schedule(30500, [&shown] { shown = FormDialog::instance().Label2->text(); });
+        m_pump->setStep(50);
+        runMeasurement(2, plan);
+
+        QCOMPARE(shown, clock);
+        const ClassData &data = *channelData[2];
+        QCOMPARE(int(data.DataNo), samples);
+        QCOMPARE(data.Changed, qint16(1));
+        if (plan.timerStart)
+            QCOMPARE(data.StartDateTime, toDayCount(clockStart.addSecs(60)));
+        QCOMPARE(m_main->curCH, qint16(2));
+        QCOMPARE(m_main->MSFlexGridCH->item(2, 4)->text(), QString::number(samples));
+        QVERIFY(m_main->table(2) && m_main->table(2)->isVisible());
+        QVERIFY(m_main->MenuFileItem[2]->isEnabled());
+        QVERIFY(!m_sim->awake());
+        // The run ended with its samples in memory: nothing is left to recover.
+        QVERIFY(QDir(m_main->journal().folder()).entryList(QDir::Files).isEmpty());
+    }
+
+    void stopDuringTimerWaitKeepsTheOldData()
+    {
+        auto old = std::make_unique<ClassData>();
+        old->Title = QStringLiteral("Kiln");
+        for (int i = 0; i < 3; ++i)
+            old->setRealTimeData(45000.0 + i * oneSecond, 20.0f + i);
+        old->setTimeData();
+        old->Changed = 2;
+        const ClassData *oldData = old.get();
+        channelData[0] = std::move(old);
+        m_main->dispCHRow(0);
+
+        RunPlan plan;
+        plan.timerStart = qMakePair(5, 0);
+        plan.timerDuration = qMakePair(QStringLiteral("1"), 0);
+        bool closed = true;
+        m_pump->schedule(10000, [this, &closed] { closed = m_main->close(); });
+        m_pump->schedule(20000, [] { FormDialog::instance().Command1->click(); });
+        m_prompter->answer(Prompter::AnswerOk); // "These data will be lost. OK?"
+        runMeasurement(0, plan);
+
+        QCOMPARE(channelData[0].get(), oldData);
+        QCOMPARE(oldData->DataNo, qint16(3));
+        QCOMPARE(oldData->Changed, qint16(2));
+        QCOMPARE(m_prompter->texts().first(),
+                 QStringLiteral("CH 1:Kiln\rMeasurement data is existing in this CH.\r"
+                                "These data will be lost. OK?"));
+        QCOMPARE(m_prompter->texts().last(), QStringLiteral("Cannot stop during measurement."));
+        QVERIFY(!closed);
+        QVERIFY(!FormDialog::instance().isVisible());
+        QVERIFY(m_main->isEnabled());
+    }
+
+    void otherUnitThanTheListStartsNothing()
+    {
+        m_main->listUnit = 0;
+        Simulator::InstrumentSettings settings;
+        settings.unit = 1;
+        m_sim->setSettings(settings);
+        runMeasurement(0, RunPlan());
+        QCOMPARE(m_prompter->texts().mid(1),
+                 QStringList{"Unit is different.\nThe measurement or loading is not possible."});
+        QVERIFY(!channelData[0]);
+        QVERIFY(!m_main->monitorWindow()->isVisible());
+        QVERIFY(!m_sim->awake());
+    }
+
+    void monitorShowsReadingsAndRefusesClosing()
+    {
+        m_sim->setSignal([](qint64) { return 31.25; });
+        QString shown;
+        bool closed = true;
+        m_pump->schedule(8000, [this, &shown, &closed] {
+            shown = m_main->monitorWindow()->TextTemp->text();
+            QVERIFY(!m_main->Command1[0]->isEnabled());
+            QVERIFY(!m_main->MenuTop[0]->menuAction()->isEnabled());
+            closed = m_main->close();
+        });
+        m_pump->schedule(10000, [this] { m_main->monitorWindow()->Command1->click(); });
+        m_prompter->answer(Prompter::AnswerOk);
+        m_main->Command1[0]->click();
+
+        QCOMPARE(shown, QStringLiteral("31.3°C"));
+        QVERIFY(!closed);
+        QCOMPARE(m_prompter->texts(),
+                 QStringList({QStringLiteral("Now, start monitor.\rConnection OK?"),
+                              QStringLiteral("Cannot stop during measurement.")}));
+        QVERIFY(!m_main->engine().monitoring);
+        QVERIFY(m_main->isVisible());
+        QVERIFY(m_main->Command1[0]->isEnabled());
+    }
+
+    void graphFollowsTheRunToItsNewestSample()
+    {
+        m_main->MenuGraphItem[0]->trigger();
+        FormGraph *graph = m_main->graph();
+        QVERIFY(graph && graph->isVisible());
+        graph->MenuGraphTimeItem[0]->trigger(); // 1Sec: the plot shows a few seconds only
+        runMeasurement(0, logging("30", 2));
+
+        const ClassData &data = *channelData[0];
+        GraphPlot &plot = graph->plot();
+        const int newest = data.getDataX(data.StopNo);
+        QCOMPARE(newest, 30);
+        const int x = plot.fTimeAxis(newest);
+        QVERIFY2(x <= plot.plotWidth() - 1 && x > plot.plotWidth() - 61,
+                 qPrintable(QString::number(x)));
+        QCOMPARE(plot.image().pixel(x, plot.fYAxis(data.getDataY(data.StopNo))), qRgb(0, 0, 0));
+        const QImage followed = plot.image();
+        plot.refreshPlot();
+        QCOMPARE(followed, plot.image());
+        // Cursor A stands on the first sample, which arrived after the run began.
+        QCOMPARE(graph->CurDataTable->item(0, 3)->text(), valueText(data.getDataY(0), 0));
+
+        // The close box only hides the window; the next Graph command shows the same one.
+        graph->close();
+        QVERIFY(!graph->isVisible());
+        m_main->MenuGraphItem[0]->trigger();
+        QCOMPARE(m_main->graph(), graph);
+        QVERIFY(graph->isVisible());
+    }
 };
 
 QTEST_MAIN(TestFormMain)
