@@ -23,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,21 +51,20 @@ inline RunPlan logging(const QString &logTime, int logUnit,
 Q_DECLARE_METATYPE(RunPlan)
 
 // One real-time window on a simulated laboratory instrument, with a settings file of its own,
-// scripted prompts and no channel data before or after. A test's init() calls openMain() and
-// its cleanup() closeMain().
+// scripted prompts and no channel data after. A test's init() calls openMain() and its
+// cleanup() closeMain(). Answers queued on a prompter made after closeMain() reach the next
+// window's start.
 class MainWindowFixture : public QObject
 {
 protected:
-    // `makePort` puts a port of the test's own on the simulator.
-    void openMain(const std::function<std::unique_ptr<SimPort>(Simulator &)> &makePort = {})
+    void openMain()
     {
         programMode = 0;
         settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-        clearChannels();
-        m_prompter.reset(); // a prompter that goes uninstalls itself
-        m_prompter = std::make_unique<ScriptedPrompter>();
+        if (!m_prompter)
+            m_prompter = std::make_unique<ScriptedPrompter>();
         m_sim = std::make_unique<Simulator>(Simulator::LType);
-        m_port = makePort ? makePort(*m_sim) : std::make_unique<SimPort>(*m_sim);
+        m_port = std::make_unique<SimPort>(*m_sim);
         m_main = new FormMain(m_port.get());
         m_main->show();
     }

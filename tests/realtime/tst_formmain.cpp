@@ -9,6 +9,7 @@
 #include "Modal.h"
 #include "Placement.h"
 #include "QtPrompter.h"
+#include "RunJournal.h"
 #include "TestFiles.h"
 
 #include <QAction>
@@ -55,11 +56,24 @@ bool roomBeside(const QRect &screen, const QRect &main, const QSize &size)
     }
     return false;
 }
+struct Sample {
+    double time;
+    float value;
+};
+
+const double start = 46000.5; // a day count at noon
+const double second = 1.0 / 86400.0;
+
+QStringList filesIn(const QString &folder, const QString &pattern)
+{
+    return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
+}
+
 } // namespace
 
 // The real-time window: its channel list, its files and windows, and its instrument commands
-// and runs end to end against the simulator, on a fake clock. It wires the measurement engine,
-// whose own behaviour test_runengine checks.
+// and runs end to end against the simulator, on a fake clock; at its start it offers back what a
+// killed run left. It wires the measurement engine, whose own behaviour test_runengine checks.
 class TestFormMain : public MainWindowFixture
 {
     Q_OBJECT
@@ -105,6 +119,32 @@ class TestFormMain : public MainWindowFixture
         m_main->MenuFileItem[0]->trigger();
         return path;
     }
+    // Writes the journal a run into `ch` leaves when the process dies after `samples`.
+    QString leaveJournal(int ch, const QList<Sample> &samples, const QByteArray &tornTail = {})
+    {
+        ClassData header;
+        header.ChNo = qint16(ch);
+        header.Unit = 0;
+        header.Resolution = 0;
+        header.Emissivity = 0.95f;
+        header.Title = QStringLiteral("Kiln, zone 2");
+        header.StartDateTime = samples.isEmpty() ? start : samples.first().time;
+        QString path;
+        {
+            RunJournal journal(RunJournal::defaultFolder());
+            if (!journal.open(header))
+                return {};
+            for (const Sample &s : samples)
+                journal.append(s.time, s.value);
+            path = journal.path();
+        } // gone without finish(), as in a crash
+        if (!tornTail.isEmpty()) {
+            QFile file(path);
+            file.open(QIODevice::Append);
+            file.write(tornTail);
+        }
+        return path;
+    }
 
 private Q_SLOTS:
     void init()
@@ -112,6 +152,8 @@ private Q_SLOTS:
         MeasSetting = MeasSettingRecord();
         Settings = SettingsRecord();
         m_pump = std::make_unique<FakePump>(clockStart);
+        // No run journal or recovered run from an earlier test.
+        QDir(QFileInfo(RunJournal::defaultFolder()).path()).removeRecursively();
         openMain();
         m_grid = m_main->MSFlexGridCH;
     }
@@ -689,6 +731,95 @@ private Q_SLOTS:
         m_main->MenuGraphItem[0]->trigger();
         QCOMPARE(m_main->graph(), graph);
         QVERIFY(graph->isVisible());
+    }
+
+    void leftJournalIsOfferedBack_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("channelTaken");
+        QTest::addColumn<int>("expectedCh");
+
+        QTest::newRow("accepted into its channel") << true << false << 2;
+        QTest::newRow("accepted, its channel taken: first empty one") << true << true << 0;
+        QTest::newRow("declined: kept as a data file") << false << false << -1;
+    }
+
+    void leftJournalIsOfferedBack()
+    {
+        QFETCH(bool, accept);
+        QFETCH(bool, channelTaken);
+        QFETCH(int, expectedCh);
+
+        // Codes and odd values must come back exactly, not rounded to the resolution.
+        const QList<Sample> samples = {{start, 21.37f},
+                                       {start + 2 * second, 999997.0f},
+                                       {start + 3 * second, -999999.0f},
+                                       {start + 9 * second, 1234.5678f}};
+        // A damaged line is skipped; a crash while writing leaves the last line cut short.
+        const QString path = leaveJournal(2, samples, "46000.5001,nan\n46000.50010416,23");
+        QVERIFY(!path.isEmpty());
+        closeMain();
+        if (channelTaken) {
+            channelData[2] = std::make_unique<ClassData>();
+            channelData[2]->setRealTimeData(start, 1.0f);
+        }
+
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_prompter->answer(accept ? Prompter::AnswerYes : Prompter::AnswerNo);
+        openMain();
+        QCOMPARE(m_prompter->unexpected(), 0);
+        QVERIFY(m_prompter->texts().first().contains(QStringLiteral("CH 3:Kiln, zone 2")));
+        QVERIFY(m_prompter->texts().first().contains(RunJournal::recoveryFolder()));
+
+        // Accepted or not, the journal ends as a channel data file in the recovery folder.
+        QVERIFY(!QFileInfo::exists(path));
+        const QStringList kept = filesIn(RunJournal::recoveryFolder(), QStringLiteral("CH3 *.csv"));
+        QCOMPARE(kept.size(), 1);
+        ClassData fromFile;
+        QVERIFY(fromFile.loadFileData(RunJournal::recoveryFolder() + u'/' + kept.first()));
+        QCOMPARE(int(fromFile.DataNo), samples.size());
+
+        for (int ch = 0; ch < 8; ++ch) {
+            if (ch == expectedCh || (channelTaken && ch == 2))
+                continue;
+            QVERIFY2(!channelData[ch], qPrintable(QStringLiteral("CH%1 holds data").arg(ch + 1)));
+        }
+        if (expectedCh < 0)
+            return;
+        const ClassData &run = *channelData[expectedCh];
+        QCOMPARE(int(run.ChNo), expectedCh);
+        QCOMPARE(run.Changed, qint16(1));
+        QVERIFY(run.Untitled);
+        QCOMPARE(run.Title, QStringLiteral("Kiln, zone 2"));
+        QCOMPARE(run.Emissivity, 0.95f);
+        QCOMPARE(int(run.DataNo), samples.size());
+        for (int i = 0; i < samples.size(); ++i) {
+            QCOMPARE(run.getDataDate0(i), samples[i].time);
+            QCOMPARE(run.getDataY(i), samples[i].value);
+        }
+        QCOMPARE(run.getDataX(3), 9.0);
+        QVERIFY(m_main->MenuFileItem[2]->isEnabled());
+    }
+
+    void runGoingOnOrWithoutSamplesAsksNothing()
+    {
+        // Another process's run holds its journal open and locked.
+        ClassData header;
+        header.StartDateTime = start;
+        RunJournal live(RunJournal::defaultFolder());
+        QVERIFY(live.open(header));
+        live.append(start, 20.0f);
+        // A run that died in its timer-start wait, before its first sample.
+        const QString empty = leaveJournal(4, {});
+
+        closeMain();
+        openMain();
+        QVERIFY(m_prompter->shown().isEmpty());
+        QVERIFY(QFileInfo::exists(live.path()));
+        QVERIFY(!QFileInfo::exists(empty));
+        QVERIFY(filesIn(RunJournal::recoveryFolder(), QStringLiteral("*")).isEmpty());
+        live.finish();
+        QVERIFY(!QFileInfo::exists(live.path()));
     }
 };
 
