@@ -92,7 +92,12 @@ private Q_SLOTS:
         QSignalSpy applied(m_form.get(), &FormMeasStart::applied);
         bool stayedOpen = false;
         const int result = show1With({{m_form.get(), [&] {
-                                           typeTimes(typed);
+                                           m_form->TextInterval->setText(typed[0]);
+                                           m_form->ComboIntervalUnit->setCurrentIndex(
+                                               typed[1].toInt());
+                                           m_form->TextLogTime->setText(typed[2]);
+                                           m_form->ComboLogTimeUnit->setCurrentIndex(
+                                               typed[3].toInt());
                                            m_form->CheckEXCEL->setChecked(true);
                                            m_form->Command1->click();
                                            stayedOpen = m_form->isVisible();
@@ -146,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(stored(), before);
     }
 
-    void timerAndContinuousSwitchTheLoggingControls()
+    void timerAndContinuousSwitchTheLoggingControlsAndADurationReplacesThem()
     {
         Settings.LogTimeUnit = 2;
         m_pump->advance(3 * 60 * 1000);
@@ -160,19 +165,25 @@ private Q_SLOTS:
         };
         QList<QList<bool>> seen;
         QStringList startFields;
+        bool durationEnabled = false;
         // Ticking Timer Start opens the timer dialog at once: queue the click.
+        const auto tickTimer = [this] {
+            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+        };
         const int result =
             show1With({{m_form.get(),
                         [&] {
                             seen.append(state());
-                            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+                            m_form->TextInterval->setText(QStringLiteral("10"));
+                            tickTimer();
                         }},
                        {timer,
                         [&] {
                             startFields = fieldTexts(timer, 0);
                             timer->Command2->click();
                         }},
-                       {m_form.get(), [&] {
+                       {m_form.get(),
+                        [&] {
                             seen.append(state());
                             m_form->CheckTimer->click();
                             seen.append(state());
@@ -180,30 +191,7 @@ private Q_SLOTS:
                             seen.append(state());
                             m_form->ComboLogTimeUnit->setCurrentIndex(4);
                             seen.append(state());
-                            m_form->Command2->click();
-                        }}});
-        QCOMPARE(result, 1);
-        QCOMPARE(m_stepsLeft, 0);
-        QCOMPARE(seen, (QList<QList<bool>>{{false, false, true, true},
-                                           {true, true, false, false},
-                                           {false, false, true, true},
-                                           {false, false, true, false},
-                                           {false, false, true, true}}));
-        // The timer starts at the current minute (10:03:30 on the fake clock).
-        QCOMPARE(startFields, (QStringList{"26", "03", "01", "10", "03", "00"}));
-        QCOMPARE(MeasTime.startTime, toDayCount(QDate(2026, 3, 1), QTime(10, 3)));
-        QVERIFY(MeasTime.endTimeMode);
-    }
-
-    void timerDurationReplacesLoggingFieldsOnOk()
-    {
-        FormTimerSet *timer = m_form->timerSet();
-        bool durationEnabled = false;
-        const int result =
-            show1With({{m_form.get(),
-                        [&] {
-                            m_form->TextInterval->setText(QStringLiteral("10"));
-                            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+                            tickTimer();
                         }},
                        {timer,
                         [&] {
@@ -223,6 +211,13 @@ private Q_SLOTS:
                        {m_form.get(), [&] { m_form->Command1->click(); }}});
         QCOMPARE(result, 0);
         QCOMPARE(m_stepsLeft, 0);
+        QCOMPARE(seen, (QList<QList<bool>>{{false, false, true, true},
+                                           {true, true, false, false},
+                                           {false, false, true, true},
+                                           {false, false, true, false},
+                                           {false, false, true, true}}));
+        // The timer starts at the current minute (10:03:30 on the fake clock).
+        QCOMPARE(startFields, (QStringList{"26", "03", "01", "10", "03", "00"}));
         QVERIFY(durationEnabled);
         QCOMPARE(m_prompter->texts(),
                  QStringList{QStringLiteral("Logging time setting is out of range.\r 0 ~ 99999")});
@@ -336,15 +331,6 @@ private:
         const int result = m_form->show1();
         m_stepsLeft = steps.size() - next;
         return result;
-    }
-
-    // Interval, its unit, logging time and its unit into the fields.
-    void typeTimes(const QStringList &typed)
-    {
-        m_form->TextInterval->setText(typed[0]);
-        m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
-        m_form->TextLogTime->setText(typed[2]);
-        m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
     }
 
     static void setFields(FormTimerSet *timer, int group, const QStringList &texts)
