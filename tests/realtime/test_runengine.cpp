@@ -286,9 +286,21 @@ private Q_SLOTS:
         QVERIFY(qAbs(slowReadings - slowSamples) <= 1);
     }
 
-    void runWithoutSampleLeavesChannelEmpty()
+    void runEndsWithItsOneMessage_data()
     {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<int>("samples"); // -1: the channel stays empty
+        QTest::addColumn<QString>("message");
+        QTest::newRow("field type instrument") << "field" << -1 << loadString(1778);
+        QTest::newRow("data set full") << "full" << 5 << loadString(1757);
         // Silent from the run's first reading on; "No reply" is answered Cancel.
+        QTest::newRow("no sample") << "silent" << -1 << QStringLiteral("No reply. (:) ");
+    }
+
+    void runEndsWithItsOneMessage()
+    {
+        QFETCH(QString, cause);
+        QFETCH(int, samples);
         struct SilenceAtStart : GraphView {
             Simulator *sim = nullptr;
             void initGraphCh(int) override
@@ -297,38 +309,24 @@ private Q_SLOTS:
             }
         } graph;
         graph.sim = &m_rig->sim;
-        m_engine->setGraphView(&graph);
-        m_rig->prompter.answer(Prompter::AnswerOk);
-        QVERIFY(!m_engine->startRealTime(RunSettings()));
-        m_engine->setGraphView(nullptr);
-        QVERIFY(!channelData[0]);
-        QVERIFY(!m_rig->prompter.texts().contains(loadString(1782)));
-    }
-
-    void fieldTypeInstrumentIsRefused()
-    {
-        m_rig->sim.setType(Simulator::FType);
-        m_rig->prompter.answer(Prompter::AnswerOk);
-        QVERIFY(!m_engine->startRealTime(RunSettings()));
-        QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{loadString(1778)});
-        QVERIFY(!channelData[0]);
-        QVERIFY(!m_rig->sim.awake());
-    }
-
-    void fullDataSetIsReportedOnce()
-    {
-        MaxDataNo = 5;
+        if (cause == "silent")
+            m_engine->setGraphView(&graph);
+        if (cause == "field")
+            m_rig->sim.setType(Simulator::FType);
+        MaxDataNo = cause == "full" ? 5 : 32000;
         RunSettings settings;
         settings.logCount = 20;
         settings.logUnit = logTimes;
         m_rig->prompter.answer(Prompter::AnswerOk);
-        QVERIFY(m_engine->startRealTime(settings));
-        MaxDataNo = 32000;
+        QCOMPARE(m_engine->startRealTime(settings), samples > 0);
+        m_engine->setGraphView(nullptr);
 
-        QCOMPARE(channelData[0]->DataNo, qint16(5));
-        QCOMPARE(m_rig->prompter.texts().mid(1), QStringList{loadString(1757)});
+        QTEST(m_rig->prompter.texts().value(1), "message");
+        QCOMPARE(m_rig->prompter.texts().size(), 2);
+        QCOMPARE(checkMeasDataExist(0) ? int(channelData[0]->DataNo) : -1, samples);
         QVERIFY(!m_engine->measuring);
         QVERIFY(!m_rig->port.isOpen());
+        QVERIFY(!m_rig->sim.awake());
     }
 
     // The adapter pulled in the middle of a logged run and plugged back in while "No reply"
