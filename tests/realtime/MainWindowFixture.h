@@ -16,18 +16,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
 
 #include <memory>
 #include <optional>
 
-// What the measurement time dialogs are given; the timer fields are minute and second of the
-// start (the date and hour stay as initialised) and a duration.
+// What the measurement time dialogs are given: one sample per `interval` seconds for `logTime`
+// in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour); a timer start at its minute and second
+// (the date and hour stay as initialised) for a duration.
 struct RunPlan {
     QString interval = QStringLiteral("1");
     QString logTime = QStringLiteral("1");
@@ -35,18 +33,6 @@ struct RunPlan {
     std::optional<QPair<int, int>> timerStart;
     QPair<QString, int> timerDuration;
 };
-
-// Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
-// `interval` seconds.
-inline RunPlan logging(const QString &logTime, int logUnit,
-                       const QString &interval = QStringLiteral("1"))
-{
-    RunPlan plan;
-    plan.logTime = logTime;
-    plan.logUnit = logUnit;
-    plan.interval = interval;
-    return plan;
-}
 
 Q_DECLARE_METATYPE(RunPlan)
 

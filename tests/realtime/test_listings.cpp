@@ -180,7 +180,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, writable);
         QFETCH(bool, opens);
-        const int samples = 4;
+        const int samples = 8;
         FakePump pump(clockStart, 50);
         reopenWith(writable ? m_folder : unwritableFolder(m_dir));
         FormMain *main = m_main;
@@ -193,21 +193,17 @@ private Q_SLOTS:
         if (!writable)
             main->journal().setFolder(unwritableFolder(m_dir) + QStringLiteral("/journal"));
         QCOMPARE(main->excelAvailable, writable);
-        // What the run shows once it stored its first sample, and the journal it writes.
+        // What the run shows once it stored samples, and the journal it writes.
         QString notice, journalPath;
         bool noticeShown = false;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, this, [&] {
-            if (!main->engine().measuring || !channelData[0] || channelData[0]->DataNo < 1)
-                return;
-            watch.stop();
+        pump.schedule(5000, [&] {
+            QVERIFY(channelData[0] && channelData[0]->DataNo >= 1);
             notice = main->statusBar()->currentMessage();
             noticeShown = main->monitorWindow()->LabelNotice->isVisible() &&
                           main->monitorWindow()->LabelNotice->text() == notice;
             journalPath = main->journal().path();
         });
-        watch.start(1);
-        runMeasurement(0, logging(QString::number(samples), 1));
+        runMeasurement(0, RunPlan{"1", QString::number(samples), 1});
         SheetWriter::openFinished = false;
         QCOMPARE(int(channelData[0]->DataNo), samples);
         QCOMPARE(m_prompter->texts().size(), 1); // only the start question
@@ -338,11 +334,11 @@ private Q_SLOTS:
                  qPrintable(lines[0]));
         for (QString &line : lines)
             line = line.simplified();
-        QCOMPARE(lines.mid(1), QStringList({"CH 3:Oven", "Start Time:26/03/01 10:00:00",
-                                            "Stop Time:26/03/01 10:00:00", "Data Num.: 1",
-                                            "Max:26/03/01 10:00:00 20.0 °C",
-                                            "Min:26/03/01 10:00:00 20.0 °C", "Ave:20.0 °C",
-                                            "Meas. Person:Ann", "1 26/03/01 10:00:00 20.0 °C"}));
+        QCOMPARE(lines.mid(1),
+                 QStringList({"CH 3:Oven", "Start Time:26/03/01 10:00:00",
+                              "Stop Time:26/03/01 10:00:00", "Data Num.: 1",
+                              "Max:26/03/01 10:00:00 20.0 °C", "Min:26/03/01 10:00:00 20.0 °C",
+                              "Ave:20.0 °C", "Meas. Person:Ann", "1 26/03/01 10:00:00 20.0 °C"}));
     }
 
     void pagesFollowTheLinesThatFillThem_data()
@@ -423,10 +419,10 @@ private Q_SLOTS:
         QCOMPARE(lines.value(0), QStringLiteral("CH 2:Pipe (field.csv) 1/ 1"));
         QCOMPARE(lines.size(), 1 + 10 + 3 + 8 + 2);
         QCOMPARE(lines[1], QStringLiteral("No. 2:Pipe"));
-        QCOMPARE(lines.mid(9, 6), QStringList({"Upper:20.2 Lower:20.1", "Out: 2",
-                                               "1 26/03/01 10:00:00 20.0 °C Lo",
-                                               "2 26/03/01 10:00:01 20.1 °C",
-                                               "3 26/03/01 10:00:02 20.2 °C Hi", "No. 5:Duct"}));
+        QCOMPARE(lines.mid(9, 6),
+                 QStringList({"Upper:20.2 Lower:20.1", "Out: 2", "1 26/03/01 10:00:00 20.0 °C Lo",
+                              "2 26/03/01 10:00:01 20.1 °C", "3 26/03/01 10:00:02 20.2 °C Hi",
+                              "No. 5:Duct"}));
         QCOMPARE(lines[22], QStringLiteral("1 26/03/01 10:00:00 20.0 °C"));
     }
 

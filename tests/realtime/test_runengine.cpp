@@ -107,33 +107,25 @@ private Q_SLOTS:
         // The last clock the timer wait showed, asleep; empty: no sleep.
         QTest::addColumn<QString>("wokeAt");
 
-        RunSettings times;
-        times.channel = 4;
-        times.intervalCount = 2;
-        times.logCount = 5;
-        times.logUnit = logTimes;
-        QTest::newRow("5 times at 2 s") << times << 5 << 2 << -1 << QString();
-        RunSettings minute;
-        minute.intervalCount = 0.5;
-        minute.intervalUnit = intervalMinutes;
-        minute.logCount = 3;
-        minute.logUnit = logMinutes;
+        // Channel, interval and its unit, logging time and its unit, then the timer: start
+        // time, stop time and whether it stops at that time.
+        QTest::newRow("5 times at 2 s")
+            << RunSettings{4, 2, intervalSeconds, 5, logTimes} << 5 << 2 << -1 << QString();
         QTest::newRow("3 min at 0.5 min: the last reading is stored")
-            << minute << 7 << 30 << -1 << QString();
-        RunSettings timer;
-        timer.timerStart = true;
-        timer.startTime = secondsAfterClockStart(40);
-        timer.stopTime = secondsAfterClockStart(50);
+            << RunSettings{0, 0.5, intervalMinutes, 3, logMinutes} << 7 << 30 << -1 << QString();
+        const double at10 = secondsAfterClockStart(10), at40 = secondsAfterClockStart(40);
         // Woken 15 s before its start.
         const QString woke = QStringLiteral("Present time : 26/03/01 10:00:25");
-        QTest::newRow("timer start and stop") << timer << 11 << 1 << 40 << woke;
-        RunSettings timerFor = timer;
-        timerFor.endTimeMode = false;
-        timerFor.logCount = 4;
-        timerFor.logUnit = logTimes;
-        QTest::newRow("timer start for 4 times") << timerFor << 4 << 1 << 40 << woke;
-        timerFor.startTime = secondsAfterClockStart(10);
-        QTest::newRow("timer start 10 s ahead: no sleep") << timerFor << 4 << 1 << 10 << QString();
+        QTest::newRow("timer start and stop")
+            << RunSettings{0,    1,    intervalSeconds,           0, logContinuous,
+                           true, at40, secondsAfterClockStart(50)}
+            << 11 << 1 << 40 << woke;
+        QTest::newRow("timer start for 4 times")
+            << RunSettings{0, 1, intervalSeconds, 4, logTimes, true, at40, 0, false} << 4 << 1 << 40
+            << woke;
+        QTest::newRow("timer start 10 s ahead: no sleep")
+            << RunSettings{0, 1, intervalSeconds, 4, logTimes, true, at10, 0, false} << 4 << 1 << 10
+            << QString();
     }
 
     void loggedRunEndsOnTimeWithEverySampleShown()

@@ -16,9 +16,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -374,8 +372,8 @@ private Q_SLOTS:
 
     void dataMenuOpensTheTableAndDisablesItsEntry()
     {
-        channelData[3] = makeSeries(300, toDayCount(clockStart), 1,
-                                    [](int i) { return 20.0f + i * 0.1f; });
+        channelData[3] =
+            makeSeries(300, toDayCount(clockStart), 1, [](int i) { return 20.0f + i * 0.1f; });
         channelData[3]->ChNo = 3;
         m_main->MenuDataItem[3]->trigger();
         FormTable *table = m_main->table(3);
@@ -533,7 +531,6 @@ private Q_SLOTS:
         m_main->Command1[2]->click(); // Receive
         QCOMPARE(m_main->Frame1->title(), QStringLiteral("Settings "));
         QCOMPARE(m_main->Label1[3]->text(), QStringLiteral("1°C"));
-        QCOMPARE(m_main->Label1[5]->text(), QStringLiteral("0 ~ 300°C"));
         QCOMPARE(MeasSetting.Precision, qint16(1));
 
         MeasSetting.EmissivityStr = QStringLiteral("Glass:0.94");
@@ -557,7 +554,7 @@ private Q_SLOTS:
         // What the timer wait dialog shows half a minute in; empty: no wait.
         QTest::addColumn<QString>("clock");
 
-        QTest::newRow("Times 5 at 2 s") << logging("5", 1, "2") << 5 << QString();
+        QTest::newRow("Times 5 at 2 s") << RunPlan{"2", "5", 1} << 5 << QString();
         RunPlan later;
         later.timerStart = qMakePair(1, 0);
         later.timerDuration = qMakePair(QStringLiteral("3"), 1);
@@ -663,7 +660,7 @@ private Q_SLOTS:
         FormGraph *graph = m_main->graph();
         QVERIFY(graph && graph->isVisible());
         graph->MenuGraphTimeItem[0]->trigger(); // 1Sec: the plot shows a few seconds only
-        runMeasurement(0, logging("30", 2));
+        runMeasurement(0, RunPlan{"1", "30", 2});
 
         const ClassData &data = *channelData[0];
         GraphPlot &plot = graph->plot();
@@ -706,9 +703,9 @@ private Q_SLOTS:
 
         // Codes and odd values must come back exactly, not rounded to the resolution.
         const Samples samples = {{start, 21.37f},
-                                       {start + 2 * second, 999997.0f},
-                                       {start + 3 * second, -999999.0f},
-                                       {start + 9 * second, 1234.5678f}};
+                                 {start + 2 * second, 999997.0f},
+                                 {start + 3 * second, -999999.0f},
+                                 {start + 9 * second, 1234.5678f}};
         // A damaged line is skipped; a crash while writing leaves the last line cut short.
         const QString path = leaveJournal(2, samples, "46000.5001,nan\n46000.50010416,23");
         QVERIFY(!path.isEmpty());
@@ -733,11 +730,9 @@ private Q_SLOTS:
         QVERIFY(fromFile.loadFileData(RunJournal::recoveryFolder() + u'/' + kept.first()));
         QCOMPARE(int(fromFile.DataNo), samples.size());
 
-        for (int ch = 0; ch < 8; ++ch) {
-            if (ch == expectedCh || (channelTaken && ch == 2))
-                continue;
-            QVERIFY2(!channelData[ch], qPrintable(QStringLiteral("CH%1 holds data").arg(ch + 1)));
-        }
+        const auto holding = std::count_if(std::begin(channelData), std::end(channelData),
+                                           [](const auto &data) { return bool(data); });
+        QCOMPARE(int(holding), int(expectedCh >= 0) + int(channelTaken));
         if (expectedCh < 0)
             return;
         const ClassData &run = *channelData[expectedCh];

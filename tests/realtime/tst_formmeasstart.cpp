@@ -34,7 +34,6 @@ private Q_SLOTS:
         MeasTime = MeasTimeRecord();
         MaxDataNo = 32000;
         m_form = std::make_unique<FormMeasStart>();
-        m_leftOpen = 0;
         m_stepsLeft = 0;
     }
 
@@ -291,7 +290,7 @@ private Q_SLOTS:
 private:
     using Step = std::pair<QWidget *, std::function<void()>>;
     // Runs show1() and each step's action once its dialog is the active modal one; a dialog
-    // still up after the last step is cancelled and counted in m_leftOpen.
+    // still up after the last step is cancelled.
     int show1With(const QList<Step> &steps)
     {
         int next = 0;
@@ -303,7 +302,6 @@ private:
                 if (modal == steps.at(next).first)
                     steps.at(next++).second();
             } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-                ++m_leftOpen;
                 dialog->reject();
             }
         });
@@ -332,7 +330,6 @@ private:
     std::unique_ptr<FakePump> m_pump;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<FormMeasStart> m_form;
-    int m_leftOpen = 0;
     int m_stepsLeft = 0;
 };
 
