@@ -429,17 +429,16 @@ private Q_SLOTS:
     void memoryPrintFollowsTheSaveState()
     {
         programMode = 1;
-        QPointer<FormReadMem> window = new FormReadMem(m_port.get());
-        window->show();
-        QVERIFY(!window->Command1[2]->isEnabled());
-        QVERIFY(!window->MenuFileItem[6]->isEnabled());
-        window->setSaveMenu(2);
-        QVERIFY(window->Command1[2]->isEnabled());
-        QVERIFY(window->MenuFileItem[6]->isEnabled());
-        window->Command1_Click(2);
+        FormReadMem window(m_port.get());
+        window.show();
+        QVERIFY(!window.Command1[2]->isEnabled());
+        QVERIFY(!window.MenuFileItem[6]->isEnabled());
+        window.setSaveMenu(2);
+        QVERIFY(window.Command1[2]->isEnabled());
+        QVERIFY(window.MenuFileItem[6]->isEnabled());
+        window.Command1_Click(2);
         QCOMPARE(m_prompter->texts(), QStringList{loadString(4232)});
         QCOMPARE(m_prompter->printDialogs(), 0);
-        delete window;
     }
 
 private:
