@@ -16,64 +16,41 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-// What the measurement time dialogs are given; the timer fields are minute and second of the
-// start and either those of the stop or a duration (the date and hour stay as initialised).
+// What the measurement time dialogs are given: one sample per `interval` seconds for `logTime`
+// in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour); a timer start at its minute and second
+// (the date and hour stay as initialised) for a duration.
 struct RunPlan {
     QString interval = QStringLiteral("1");
-    int intervalUnit = 0;
     QString logTime = QStringLiteral("1");
     int logUnit = 0;
     std::optional<QPair<int, int>> timerStart;
-    std::optional<QPair<int, int>> timerStop;
-    std::optional<QPair<QString, int>> timerDuration;
+    QPair<QString, int> timerDuration;
 };
-
-inline QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-// Logging for `logTime` in `logUnit` (0 continuous, 1 Times, 2 Sec, 4 Hour), one sample per
-// `interval` seconds.
-inline RunPlan logging(const QString &logTime, int logUnit,
-                       const QString &interval = QStringLiteral("1"))
-{
-    RunPlan plan;
-    plan.logTime = logTime;
-    plan.logUnit = logUnit;
-    plan.interval = interval;
-    return plan;
-}
 
 Q_DECLARE_METATYPE(RunPlan)
 
 // One real-time window on a simulated laboratory instrument, with a settings file of its own,
-// scripted prompts and no channel data before or after. A test's init() calls openMain() and
-// its cleanup() closeMain().
+// scripted prompts and no channel data after. A test's init() calls openMain() and its
+// cleanup() closeMain(). Answers queued on a prompter made after closeMain() reach the next
+// window's start.
 class MainWindowFixture : public QObject
 {
 protected:
-    // `makePort` puts a port of the test's own on the simulator.
-    void openMain(const std::function<std::unique_ptr<SimPort>(Simulator &)> &makePort = {})
+    void openMain()
     {
         programMode = 0;
         settingsFileOverride = m_dir.filePath(QStringLiteral("OrvanUtility.ini"));
-        clearChannels();
-        m_prompter.reset(); // a prompter that goes uninstalls itself
-        m_prompter = std::make_unique<ScriptedPrompter>();
+        if (!m_prompter)
+            m_prompter = std::make_unique<ScriptedPrompter>();
         m_sim = std::make_unique<Simulator>(Simulator::LType);
-        m_port = makePort ? makePort(*m_sim) : std::make_unique<SimPort>(*m_sim);
+        m_port = std::make_unique<SimPort>(*m_sim);
         m_main = new FormMain(m_port.get());
         m_main->show();
     }
@@ -112,7 +89,7 @@ protected:
                 if (!*filled) {
                     *filled = true;
                     times->TextInterval->setText(plan.interval);
-                    times->ComboIntervalUnit->setCurrentIndex(plan.intervalUnit);
+                    times->ComboIntervalUnit->setCurrentIndex(0);
                     times->ComboLogTimeUnit->setCurrentIndex(plan.logUnit);
                     times->TextLogTime->setText(plan.logTime);
                     if (plan.timerStart)
@@ -125,16 +102,11 @@ protected:
                 if (*timerDone)
                     return;
                 *timerDone = true;
-                timerSet->Textnn[0]->setText(twoDigits(plan.timerStart->first));
-                timerSet->Textss[0]->setText(twoDigits(plan.timerStart->second));
-                if (plan.timerStop) {
-                    timerSet->Textnn[1]->setText(twoDigits(plan.timerStop->first));
-                    timerSet->Textss[1]->setText(twoDigits(plan.timerStop->second));
-                } else {
-                    timerSet->Option1[1]->click();
-                    timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration->second);
-                    timerSet->TextLogTime->setText(plan.timerDuration->first);
-                }
+                timerSet->Textnn[0]->setText(QString::number(plan.timerStart->first));
+                timerSet->Textss[0]->setText(QString::number(plan.timerStart->second));
+                timerSet->Option1[1]->click();
+                timerSet->ComboLogTimeUnit->setCurrentIndex(plan.timerDuration.second);
+                timerSet->TextLogTime->setText(plan.timerDuration.first);
                 QTimer::singleShot(0, timerSet->Command1, &QPushButton::click);
             }
         });

@@ -34,8 +34,6 @@ private Q_SLOTS:
         MeasTime = MeasTimeRecord();
         MaxDataNo = 32000;
         m_form = std::make_unique<FormMeasStart>();
-        m_leftOpen = 0;
-        m_stepsLeft = 0;
     }
 
     void cleanup()
@@ -89,64 +87,49 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(double, logTime);
         MeasTime.timerStart = true;
+        const auto stored = [] {
+            return QList<double>{Settings.IntervalTimeCount, double(Settings.IntervalTimeUnit),
+                                 Settings.LogTimeCount,      double(Settings.LogTimeUnit),
+                                 double(Settings.UseExcel),  double(MeasTime.timerStart),
+                                 MeasTime.interval,          MeasTime.logTime};
+        };
+        const QList<double> before = stored();
         QSignalSpy applied(m_form.get(), &FormMeasStart::applied);
         bool stayedOpen = false;
-        const int result = show1With({{m_form.get(), [&] {
-                                           typeTimes(typed);
-                                           m_form->CheckEXCEL->setChecked(true);
-                                           m_form->Command1->click();
-                                           stayedOpen = m_form->isVisible();
-                                           // The corrected values pass as they stand.
-                                           if (stayedOpen)
-                                               m_form->Command1->click();
-                                       }}});
-        QCOMPARE(result, 0);
+        const auto typeThen = [&](QPushButton *button) {
+            return [&, button] {
+                m_form->TextInterval->setText(typed[0]);
+                m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
+                m_form->TextLogTime->setText(typed[2]);
+                m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
+                m_form->CheckEXCEL->setChecked(true);
+                button->click();
+                stayedOpen = m_form->isVisible();
+                // The corrected values pass as they stand.
+                if (stayedOpen)
+                    button->click();
+            };
+        };
+        // Cancel stores nothing; OK stores what the fields show once corrected.
+        QCOMPARE(show1With({{m_form.get(), typeThen(m_form->Command2)}}), 1);
+        QCOMPARE(stored(), before);
+        QCOMPARE(applied.count(), 0);
+        QCOMPARE(show1With({{m_form.get(), typeThen(m_form->Command1)}}), 0);
         QCOMPARE(applied.count(), 1);
         QCOMPARE(stayedOpen, !message.isEmpty());
         QCOMPARE((QStringList{m_form->TextInterval->text(), m_form->TextLogTime->text()}), shown);
         QCOMPARE(m_prompter->texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        const QList<float> stored{Settings.IntervalTimeCount, float(Settings.IntervalTimeUnit),
-                                  Settings.LogTimeCount, float(Settings.LogTimeUnit),
-                                  float(Settings.UseExcel)};
-        QCOMPARE(stored, (QList<float>{shown[0].trimmed().toFloat(), typed[1].toFloat(),
-                                       shown[1].trimmed().toFloat(), typed[3].toFloat(), 1.0f}));
+        const double intervalSeconds = shown[0].toDouble() * (typed[1] == "1" ? 60 : 1);
+        QCOMPARE(stored().mid(0, 7),
+                 (QList<double>{shown[0].trimmed().toFloat(), typed[1].toDouble(),
+                                shown[1].trimmed().toFloat(), typed[3].toDouble(), 1, 0,
+                                intervalSeconds * oneSecond}));
         QVERIFY(m_form->excelLogging());
-        QVERIFY(!MeasTime.timerStart);
-        const double intervalSeconds =
-            shown[0].toDouble() * (typed[1] == QLatin1String("1") ? 60 : 1);
-        QCOMPARE(MeasTime.interval, intervalSeconds * oneSecond);
         if (!qIsNaN(logTime))
             QCOMPARE(MeasTime.logTime, logTime);
     }
 
-    void cancelChangesNothing()
-    {
-        Settings.IntervalTimeCount = 5.0f;
-        Settings.LogTimeCount = 20.0f;
-        Settings.LogTimeUnit = 3;
-        MeasTime.interval = 7 * oneSecond;
-        MeasTime.logTime = 0.25;
-        auto stored = [] {
-            return QList<double>{
-                Settings.IntervalTimeCount, Settings.LogTimeCount, double(Settings.LogTimeUnit),
-                double(Settings.UseExcel),  MeasTime.interval,     MeasTime.logTime,
-                double(MeasTime.timerStart)};
-        };
-        const QList<double> before = stored();
-        QSignalSpy applied(m_form.get(), &FormMeasStart::applied);
-        const int result = show1With({{m_form.get(), [&] {
-                                           m_form->TextInterval->setText(QStringLiteral("9"));
-                                           m_form->ComboLogTimeUnit->setCurrentIndex(1);
-                                           m_form->CheckEXCEL->setChecked(true);
-                                           m_form->Command2->click();
-                                       }}});
-        QCOMPARE(result, 1);
-        QCOMPARE(m_leftOpen, 0);
-        QCOMPARE(applied.count(), 0);
-        QCOMPARE(stored(), before);
-    }
-
-    void timerAndContinuousSwitchTheLoggingControls()
+    void timerAndContinuousSwitchTheLoggingControlsAndADurationReplacesThem()
     {
         Settings.LogTimeUnit = 2;
         m_pump->advance(3 * 60 * 1000);
@@ -160,19 +143,25 @@ private Q_SLOTS:
         };
         QList<QList<bool>> seen;
         QStringList startFields;
+        bool durationEnabled = false;
         // Ticking Timer Start opens the timer dialog at once: queue the click.
+        const auto tickTimer = [this] {
+            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+        };
         const int result =
             show1With({{m_form.get(),
                         [&] {
                             seen.append(state());
-                            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+                            m_form->TextInterval->setText(QStringLiteral("10"));
+                            tickTimer();
                         }},
                        {timer,
                         [&] {
                             startFields = fieldTexts(timer, 0);
                             timer->Command2->click();
                         }},
-                       {m_form.get(), [&] {
+                       {m_form.get(),
+                        [&] {
                             seen.append(state());
                             m_form->CheckTimer->click();
                             seen.append(state());
@@ -180,30 +169,7 @@ private Q_SLOTS:
                             seen.append(state());
                             m_form->ComboLogTimeUnit->setCurrentIndex(4);
                             seen.append(state());
-                            m_form->Command2->click();
-                        }}});
-        QCOMPARE(result, 1);
-        QCOMPARE(m_stepsLeft, 0);
-        QCOMPARE(seen, (QList<QList<bool>>{{false, false, true, true},
-                                           {true, true, false, false},
-                                           {false, false, true, true},
-                                           {false, false, true, false},
-                                           {false, false, true, true}}));
-        // The timer starts at the current minute (10:03:30 on the fake clock).
-        QCOMPARE(startFields, (QStringList{"26", "03", "01", "10", "03", "00"}));
-        QCOMPARE(MeasTime.startTime, toDayCount(QDate(2026, 3, 1), QTime(10, 3)));
-        QVERIFY(MeasTime.endTimeMode);
-    }
-
-    void timerDurationReplacesLoggingFieldsOnOk()
-    {
-        FormTimerSet *timer = m_form->timerSet();
-        bool durationEnabled = false;
-        const int result =
-            show1With({{m_form.get(),
-                        [&] {
-                            m_form->TextInterval->setText(QStringLiteral("10"));
-                            QTimer::singleShot(0, m_form->CheckTimer, &QAbstractButton::click);
+                            tickTimer();
                         }},
                        {timer,
                         [&] {
@@ -222,7 +188,13 @@ private Q_SLOTS:
                         }},
                        {m_form.get(), [&] { m_form->Command1->click(); }}});
         QCOMPARE(result, 0);
-        QCOMPARE(m_stepsLeft, 0);
+        QCOMPARE(seen, (QList<QList<bool>>{{false, false, true, true},
+                                           {true, true, false, false},
+                                           {false, false, true, true},
+                                           {false, false, true, false},
+                                           {false, false, true, true}}));
+        // The timer starts at the current minute (10:03:30 on the fake clock).
+        QCOMPARE(startFields, (QStringList{"26", "03", "01", "10", "03", "00"}));
         QVERIFY(durationEnabled);
         QCOMPARE(m_prompter->texts(),
                  QStringList{QStringLiteral("Logging time setting is out of range.\r 0 ~ 99999")});
@@ -316,7 +288,7 @@ private Q_SLOTS:
 private:
     using Step = std::pair<QWidget *, std::function<void()>>;
     // Runs show1() and each step's action once its dialog is the active modal one; a dialog
-    // still up after the last step is cancelled and counted in m_leftOpen.
+    // still up after the last step is cancelled.
     int show1With(const QList<Step> &steps)
     {
         int next = 0;
@@ -328,23 +300,11 @@ private:
                 if (modal == steps.at(next).first)
                     steps.at(next++).second();
             } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-                ++m_leftOpen;
                 dialog->reject();
             }
         });
         poll.start();
-        const int result = m_form->show1();
-        m_stepsLeft = steps.size() - next;
-        return result;
-    }
-
-    // Interval, its unit, logging time and its unit into the fields.
-    void typeTimes(const QStringList &typed)
-    {
-        m_form->TextInterval->setText(typed[0]);
-        m_form->ComboIntervalUnit->setCurrentIndex(typed[1].toInt());
-        m_form->TextLogTime->setText(typed[2]);
-        m_form->ComboLogTimeUnit->setCurrentIndex(typed[3].toInt());
+        return m_form->show1();
     }
 
     static void setFields(FormTimerSet *timer, int group, const QStringList &texts)
@@ -366,8 +326,6 @@ private:
     std::unique_ptr<FakePump> m_pump;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<FormMeasStart> m_form;
-    int m_leftOpen = 0;
-    int m_stepsLeft = 0;
 };
 
 QTEST_MAIN(TestFormMeasStart)
