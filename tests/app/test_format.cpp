@@ -46,6 +46,8 @@ private Q_SLOTS:
         QTest::newRow("integer half") << integerText(2.5) << "3";
         QTest::newRow("integer negative half") << integerText(-2.5) << "-3";
         QTest::newRow("integer small negative") << integerText(-0.3) << "0";
+        // Zero has no sign, so it gets the blank a positive number has.
+        QTest::newRow("signed zero") << signedNumberText(0) << " 0";
         QTest::newRow("emissivity float") << emissivityText(0.95f) << "0.95";
     }
 
