@@ -5,49 +5,45 @@
 #include "DateTime.h"
 #include "FakePump.h"
 #include "LinkHost.h"
+#include "PortDevices.h"
+#include "PtyServer.h"
+#include "QtSerialPort.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "SimPort.h"
 #include "Simulator.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
+#include <unistd.h>
 #include <utility>
 
 namespace
 {
 
-// The main window as the link sees it: which dialog shows, and what was asked of it.
+// The main window as the link sees it: which dialog shows, and what was asked of it. A dialog
+// that shows clears Stop, as the real ones do.
 class FakeLinkHost : public LinkHost
 {
 public:
     int shownProgressDialog() const override { return shown; }
-    void hideProgressDialogs() override
-    {
-        shown = NoDialog;
-        calls << QStringLiteral("hideProgress");
-    }
+    void hideProgressDialogs() override { note("hideProgress", NoDialog); }
     void showProgressDialog(int which) override
     {
-        shown = which;
-        stopRequested = false;
-        calls << QStringLiteral("showProgress %1").arg(which);
+        note("showProgress " + QString::number(which), which);
     }
-    void bringToFront() override { calls << QStringLiteral("front"); }
-    void showCommDialog() override
-    {
-        shown = MessageDialog;
-        stopRequested = false;
-        calls << QStringLiteral("showComm");
-    }
-    void hideCommDialog() override
-    {
-        if (shown == MessageDialog)
-            shown = NoDialog;
-        calls << QStringLiteral("hideComm");
-    }
+    void bringToFront() override { note("front", shown); }
+    void showCommDialog() override { note("showComm", MessageDialog); }
+    void hideCommDialog() override { note("hideComm", shown == MessageDialog ? NoDialog : shown); }
     void portSelected(int index) override { selectedPort = index; }
+    void note(const QString &call, int nowShown)
+    {
+        stopRequested = stopRequested && !call.startsWith(QLatin1String("show"));
+        shown = nowShown;
+        calls << call;
+    }
 
     int shown = NoDialog;
     int selectedPort = -1;
@@ -69,22 +65,17 @@ public:
 
     qint64 write(const QByteArray &data) override
     {
-        if (!isOpen())
+        const QString command = QString::fromLatin1(data).chopped(data.endsWith("\r\n") ? 2 : 0);
+        if (!isOpen() || !m_replies.contains(command))
             return SimPort::write(data);
-        const QString command = QString::fromLatin1(data.endsWith("\r\n") ? data.chopped(2) : data);
-        if (m_replies.contains(command)) {
-            m_extra += m_replies.take(command).toLatin1() + "\r\n";
-            overridden << command;
-            return data.size();
-        }
-        return SimPort::write(data);
+        m_extra += m_replies.take(command).toLatin1() + "\r\n";
+        overridden << command;
+        return data.size();
     }
 
     QByteArray readAll() override
     {
-        if (!isOpen())
-            return {};
-        return SimPort::readAll() + std::exchange(m_extra, {});
+        return isOpen() ? SimPort::readAll() + std::exchange(m_extra, {}) : QByteArray();
     }
 
     QStringList overridden;
@@ -163,6 +154,8 @@ MeasSettingRecord sendable()
 } // namespace
 
 Q_DECLARE_METATYPE(Identity)
+using Links = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Links)
 
 class TestLink : public QObject
 {
@@ -180,6 +173,11 @@ private Q_SLOTS:
         programMode = 0;
         fieldTypeConnected = false;
         MeasSetting = MeasSettingRecord();
+    }
+    void cleanup()
+    {
+        for (QString &device : Settings.portDevices)
+            device.clear();
     }
 
     // A reply split across reads is joined; one that reads "TimeOut" is a reply all the same.
@@ -398,6 +396,10 @@ private Q_SLOTS:
             << 0 << Field << QString()
             << QStringList{"Connection is right. But cannot be used in Real Time Measurement "
                            "mode.\rPlease use in Read Memory Data mode."};
+        QTest::newRow("memory, L-type")
+            << 1 << Laboratory << QString()
+            << QStringList{"Connection is right, but cannot be used in Read Memory Data mode.\r"
+                           "Please use in Real Time Measurement mode."};
         QTest::newRow("memory, unexpected")
             << 1 << Unexpected << QString() << QStringList{"Connected item is wrong."};
         QTest::newRow("no reply, cancelled")
@@ -607,6 +609,134 @@ private Q_SLOTS:
                  (QStringList{"Clear all memory data.\r ", "Clear all memory data.\r ",
                               "Clear Memory Data is failed."}));
         QVERIFY(!rig.port.isOpen());
+    }
+
+    // The devices COM1..COM4 reach, and the real port on a pseudo-terminal served by the
+    // simulator, in real time on the real pump.
+    void portsAreOrderedStably_data()
+    {
+        QTest::addColumn<Links>("byId");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QStringList>("order");
+        // Names without a directory are in /dev.
+        auto dev = [](QStringList names) {
+            for (QString &name : names)
+                name = name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
+            return names;
+        };
+        const QString ftdi = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A900-if00-port0");
+        const QString prolific = QStringLiteral("/dev/serial/by-id/usb-Prolific_2303-if00-port0");
+        QTest::newRow("on-board ports come last, numbers in order")
+            << Links{} << dev({"ttyS10", "ttyS2", "ttyACM0", "ttyUSB1", "ttyUSB0"})
+            << dev({"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS2", "ttyS10"});
+        QTest::newRow("adapters by their by-id names first, once")
+            << Links{{prolific, "/dev/ttyUSB0"}, {ftdi, "/dev/ttyUSB1"}}
+            << dev({"ttyS0", "ttyUSB0", "ttyUSB1", "ttyACM0"})
+            << dev({ftdi, prolific, "ttyACM0", "ttyS0"});
+        QTest::newRow("other ports between ACM and on-board")
+            << Links{} << dev({"ttyS0", "ttyAMA0", "ttyACM0"})
+            << dev({"ttyACM0", "ttyAMA0", "ttyS0"});
+    }
+    void portsAreOrderedStably()
+    {
+        QFETCH(Links, byId);
+        QFETCH(QStringList, ports);
+        QTEST(orderPortDevices(byId, ports), "order");
+    }
+
+    // A run's choice wins over the settings file's, which wins over the ports present.
+    void chosenDeviceOverridesAutomaticDevice()
+    {
+        const QStringList present = automaticPortDevices();
+        QCOMPARE(portDevice(0), present.value(0));
+        QCOMPARE(portDevice(9), portDevice(0));
+        Settings.portDevices[2] = QStringLiteral("/dev/ttyUSB7");
+        QCOMPARE(portMenuLabel(2), QStringLiteral("COM3 (/dev/ttyUSB7)"));
+        setPortDeviceForRun(2, QStringLiteral("/dev/pts/9"));
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/pts/9"));
+        setPortDeviceForRun(2, QString());
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/ttyUSB7"));
+        if (present.size() < 4)
+            QCOMPARE(portMenuLabel(3), QStringLiteral("COM4 (none)"));
+    }
+
+    // The port must open again after the application closed it.
+    void bracketRunsOverPseudoTerminal()
+    {
+        ScriptedPrompter prompter;
+        Simulator sim;
+        PtyServer server(sim);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QtSerialPort port;
+        FakeLinkHost host;
+        ClassLink link(port, host);
+        Settings.portDevices[0] = server.slavePath();
+        link.selectPort(0);
+        link.PowerOn();
+        QVERIFY(port.isOpen() && sim.awake());
+        link.SendCommand(QStringLiteral("TYPE"));
+        QCOMPARE(link.lastReply(), QStringLiteral("L-type"));
+        link.SendCommand(QStringLiteral("RESOL"));
+        QCOMPARE(link.lastReply(), QStringLiteral("Resolution:0.1"));
+        link.PowerOff();
+        QVERIFY(!port.isOpen());
+        // "off" left before the port closed.
+        QVERIFY(!sim.awake());
+        QCOMPARE(sim.received(), (QStringList{"", "", "", "", "TYPE", "RESOL", "off"}));
+        QVERIFY(prompter.shown().isEmpty());
+        QVERIFY(port.open());
+    }
+
+    // The port cannot open, or it was open and the simulator quits, or the cable is pulled and
+    // the next write is the first to know: the port ends closed.
+    void portFailuresAreTold_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("error");
+        QTest::newRow("no device") << "missing" << int(SerialPort::NotFound);
+        QTest::newRow("open elsewhere") << "busy" << int(SerialPort::InUse);
+        QTest::newRow("no access") << "denied" << int(SerialPort::PermissionDenied);
+        QTest::newRow("simulator gone") << "gone" << -1;
+        QTest::newRow("unplugged, then written to") << "unplugged" << -1;
+    }
+    void portFailuresAreTold()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, error);
+        Simulator sim;
+        auto server = std::make_unique<PtyServer>(sim);
+        QVERIFY2(server->start(), qPrintable(server->errorString()));
+        QTemporaryDir dir;
+        QtSerialPort first;
+        QtSerialPort port;
+        port.setDevice(server->slavePath());
+        first.setDevice(server->slavePath());
+        if (error < 0) {
+            QVERIFY(port.open());
+            if (kind == QLatin1String("unplugged")) {
+                server->unplug();
+                QCOMPARE(port.write("TYPE\r\n"), qint64(-1));
+            } else {
+                server.reset();
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 10000);
+            return;
+        }
+        if (kind == QLatin1String("missing")) {
+            port.setDevice(dir.filePath(QStringLiteral("ttyUSB9")));
+        } else if (kind == QLatin1String("busy")) {
+            QVERIFY(first.open());
+        } else {
+            if (::geteuid() == 0)
+                QSKIP("root may open any device");
+            const QString path = writeFile(dir.filePath(QStringLiteral("ttyS9")), {});
+            QVERIFY(QFile::setPermissions(path, {}));
+            port.setDevice(path);
+        }
+        QVERIFY(!port.open());
+        QVERIFY(!port.isOpen());
+        QCOMPARE(int(port.openError()), error);
+        QVERIFY(!port.errorText().isEmpty());
     }
 };
 

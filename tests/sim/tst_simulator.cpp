@@ -10,21 +10,16 @@ namespace
 struct Bench {
     explicit Bench(Simulator::Type type = Simulator::LType) : sim(type) { sim.setAwake(true); }
 
-    // What reaches the host over `ms`.
-    QByteArray drain(qint64 ms = 1000)
+    // What reaches the host in the second after `command`.
+    QByteArray ask(const QByteArray &command)
     {
+        sim.receive(command + "\r\n");
         QByteArray out;
-        for (qint64 t = 0; t < ms; t += 10) {
+        for (int ms = 0; ms < 1000; ms += 10) {
             pump.advance(10);
             out += sim.takeOutput();
         }
         return out;
-    }
-
-    QByteArray ask(const QByteArray &command, qint64 ms = 1000)
-    {
-        sim.receive(command + "\r\n");
-        return drain(ms);
     }
 
     FakePump pump;
@@ -48,7 +43,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         const int L = Simulator::LType, F = Simulator::FType;
         auto row = [](const char *name, int type, const char *commands, const char *reply) {
-            QTest::newRow(name) << type << QByteArray(commands) << QByteArray(reply);
+            QTest::newRow(name) << type << QByteArray(commands) << QByteArray(reply).append("\r\n");
         };
         row("unknown", L, "HELLO", "?");
         row("resolution refused", L, "RESOL   1|RESOL 0.5|RESOL", "Resolution:1");
@@ -63,12 +58,11 @@ private Q_SLOTS:
     {
         QFETCH(int, type);
         QFETCH(QByteArray, commands);
-        QFETCH(QByteArray, reply);
         Bench b(static_cast<Simulator::Type>(type));
         QByteArray last;
         for (const QByteArray &command : commands.split('|'))
             last = b.ask(command);
-        QCOMPARE(last, reply + "\r\n");
+        QTEST(last, "reply");
     }
 
     void readingFollowsSignalInUnitAndResolution_data()
@@ -77,24 +71,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("unit");
         QTest::addColumn<int>("precision");
         QTest::addColumn<QByteArray>("reading");
-        QTest::newRow("half away from zero") << 25.25 << 0 << 0 << QByteArray("  25.3 C");
-        QTest::newRow("whole degrees") << 25.5 << 0 << 1 << QByteArray("  26 C");
-        QTest::newRow("negative near zero") << -0.04 << 0 << 0 << QByteArray("   0.0 C");
-        QTest::newRow("top of range") << 500.0 << 0 << 0 << QByteArray(" 500.0 C");
-        QTest::newRow("bottom of range F") << -50.0 << 1 << 1 << QByteArray(" -58 F");
-        QTest::newRow("over range F") << 600.0 << 1 << 1 << QByteArray("+OVER");
-        QTest::newRow("under range") << -50.1 << 0 << 0 << QByteArray("-OVER");
+        QTest::newRow("half away from zero") << 25.25 << 0 << 0 << QByteArray("  25.3 C\r\n");
+        QTest::newRow("whole degrees") << 25.5 << 0 << 1 << QByteArray("  26 C\r\n");
+        QTest::newRow("negative near zero") << -0.04 << 0 << 0 << QByteArray("   0.0 C\r\n");
+        QTest::newRow("top of range") << 500.0 << 0 << 0 << QByteArray(" 500.0 C\r\n");
+        QTest::newRow("bottom of range F") << -50.0 << 1 << 1 << QByteArray(" -58 F\r\n");
+        QTest::newRow("over range F") << 600.0 << 1 << 1 << QByteArray("+OVER\r\n");
+        QTest::newRow("under range") << -50.1 << 0 << 0 << QByteArray("-OVER\r\n");
     }
     void readingFollowsSignalInUnitAndResolution()
     {
         QFETCH(double, celsius);
         QFETCH(int, unit);
         QFETCH(int, precision);
-        QFETCH(QByteArray, reading);
         Bench b;
         b.sim.setSettings({precision, unit, 0.95f, -20, 500});
         b.sim.setSignal([celsius](qint64) { return celsius; });
-        QCOMPARE(b.ask(":"), reading + "\r\n");
+        QTEST(b.ask(":"), "reading");
     }
 
     // 10 bits a character at 2400 baud: the 16 characters of this reply end 25/6 ms apart,
@@ -113,18 +106,6 @@ private Q_SLOTS:
         }
         QCOMPARE(joined, QByteArray("Resolution:0.1\r\n"));
         QCOMPARE(arrivals.last() - arrivals.first(), 63);
-    }
-
-    // The link's test of a split reply relies on the pause.
-    void splitReplyPausesBetweenHalves()
-    {
-        Bench b;
-        b.sim.setFault(Simulator::SplitReply, 1, "RESOL");
-        b.sim.receive("RESOL\r\n");
-        const QByteArray first = b.drain(300);
-        QVERIFY(!first.isEmpty() && !first.contains('\n'));
-        QVERIFY(b.drain(200).isEmpty());
-        QCOMPARE(first + b.drain(), QByteArray("Resolution:0.1\r\n"));
     }
 };
 
