@@ -126,6 +126,19 @@ struct LinkRig {
     ClassInstrument instrument{link};
 };
 
+// What the simulated instrument, awake, sends in the second after `command`, read every 10 ms.
+QByteArray ask(LinkRig &rig, const QByteArray &command)
+{
+    rig.sim.setAwake(true);
+    rig.sim.receive(command + "\r\n");
+    QByteArray out;
+    for (int ms = 0; ms < 1000; ms += 10) {
+        rig.pump.advance(10);
+        out += rig.sim.takeOutput();
+    }
+    return out;
+}
+
 int raisedCode(const std::function<void()> &work)
 {
     try {
@@ -281,14 +294,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("silent");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no reply, cancelled") << true << CommError::NoReply << "No reply. (RESOL) ";
-        QTest::newRow("stopped") << false << CommError::Stopped << "Stopped. (RESOL) ";
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("no reply, cancelled")
+            << true << CommError::NoReply << QStringList{"No reply. (RESOL) "};
+        QTest::newRow("stopped") << false << CommError::Stopped << QStringList{"Stopped. (RESOL) "};
     }
     void commandEndsWithOneMessage()
     {
         QFETCH(bool, silent);
-        QFETCH(QString, message);
         LinkRig rig;
         rig.wake();
         if (silent) {
@@ -300,7 +313,7 @@ private Q_SLOTS:
         }
 
         QTEST(raisedCode([&] { rig.link.SendCommand(QStringLiteral("RESOL")); }), "code");
-        QCOMPARE(rig.prompter.texts(), QStringList{message});
+        QTEST(rig.prompter.texts(), "messages");
         QVERIFY(!stopRequested);
         QVERIFY(rig.link.lastReply().isEmpty());
         QVERIFY(!rig.port.isOpen());
@@ -369,19 +382,6 @@ private Q_SLOTS:
         QCOMPARE(rig.link.lastReply(), back ? QStringLiteral("Resolution:0.1") : QString());
         if (back)
             QCOMPARE(rig.sim.received().mid(4), (QStringList{"", "", "", "", "RESOL"}));
-    }
-
-    void selectPortKeepsIndexWithinCom1ToCom4()
-    {
-        LinkRig rig;
-        for (const auto &[index, selected] : {std::pair{4, 0}, {-1, 0}, {3, 3}}) {
-            rig.link.selectPort(2);
-            rig.link.selectPort(index);
-            QCOMPARE(int(Settings.comPortIndex), selected);
-            QCOMPARE(rig.link.portIndex(), selected);
-            QCOMPARE(rig.host.selectedPort, selected);
-            QCOMPARE(rig.port.device(), QStringLiteral("/dev/sim%1").arg(selected));
-        }
     }
 
     // The fitting pairs run end to end in the windows' tests; the other misfits share their
@@ -527,21 +527,20 @@ private Q_SLOTS:
     void onlyRealTimeSendRefusesOtherUnit_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("commands");
         QTest::newRow("real-time")
             << 0
-            << QStringLiteral("Setting unit and the infrared thermometer unit is different.\n"
-                              "Confirm the unit of the infrared thermometer again.")
+            << QStringList{"Setting unit and the infrared thermometer unit is different.\n"
+                           "Confirm the unit of the infrared thermometer again."}
             << QStringList{"TYPE", ":", ":", ";", "off"};
         QTest::newRow("memory window")
-            << 1 << QStringLiteral("Setting is completed.")
+            << 1 << QStringList{"Setting is completed."}
             << QStringList{"TYPE", ":", ":", ";", "RESOL 0.1", "EMI 0.85", "BACKUP", "off"};
     }
     void onlyRealTimeSendRefusesOtherUnit()
     {
         QFETCH(int, mode);
-        QFETCH(QString, message);
         LinkRig rig(mode == 0 ? Laboratory : Field, mode);
         rig.sim.setSettings({0, 1, 0.50f, -20, 500});
         MeasSetting = sendable();
@@ -550,7 +549,7 @@ private Q_SLOTS:
                                     : rig.instrument.sendSettingsFromMemoryWindow();
 
         QCOMPARE(sent, mode == 1);
-        QCOMPARE(rig.prompter.texts(), QStringList{message});
+        QTEST(rig.prompter.texts(), "messages");
         QTEST(rig.commands(), "commands");
         QCOMPARE(MeasSetting.Unit, qint16(1));
     }
@@ -611,6 +610,83 @@ private Q_SLOTS:
         QVERIFY(!rig.port.isOpen());
     }
 
+    // The simulated instrument itself, as the host sees it.
+    // Commands separated by "|"; the reply to the last one. The host reads the scale from
+    // characters 6-8 and 16-18, so the blanks count. The instrument tests cover the replies
+    // to well-formed commands.
+    void conversationEndsInReply_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("commands");
+        QTest::addColumn<QByteArray>("reply");
+        const int L = Laboratory, F = Field;
+        auto row = [](const char *name, int type, const char *commands, const char *reply) {
+            QTest::newRow(name) << type << QByteArray(commands) << QByteArray(reply).append("\r\n");
+        };
+        row("unknown", L, "HELLO", "?");
+        row("resolution refused", L, "RESOL   1|RESOL 0.5|RESOL", "Resolution:1");
+        row("emissivity rounded", L, "EMI 0.876", "Emi  0.88");
+        row("emissivity below range", L, "EMI 0.05", "Emi  0.10");
+        row("scale short numbers", L, "ZERO -5|FS 0|ZERO", "Zero  -5 Full    0");
+        row("scale rounded", L, "ZERO 12.6|FS 99.4|ZERO", "Zero  13 Full   99");
+        row("scale clamped in C", L, "ZERO -70|FS 600|ZERO", "Zero -50 Full  500");
+        row("no 29 February 1999", F, "DATE 99/02/29", "Error");
+    }
+    void conversationEndsInReply()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, commands);
+        LinkRig rig{Identity(type)};
+        QByteArray last;
+        for (const QByteArray &command : commands.split('|'))
+            last = ask(rig, command);
+        QTEST(last, "reply");
+    }
+
+    void readingFollowsSignalInUnitAndResolution_data()
+    {
+        QTest::addColumn<double>("celsius");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<QByteArray>("reading");
+        QTest::newRow("half away from zero") << 25.25 << 0 << 0 << QByteArray("  25.3 C\r\n");
+        QTest::newRow("whole degrees") << 25.5 << 0 << 1 << QByteArray("  26 C\r\n");
+        QTest::newRow("negative near zero") << -0.04 << 0 << 0 << QByteArray("   0.0 C\r\n");
+        QTest::newRow("top of range") << 500.0 << 0 << 0 << QByteArray(" 500.0 C\r\n");
+        QTest::newRow("bottom of range F") << -50.0 << 1 << 1 << QByteArray(" -58 F\r\n");
+        QTest::newRow("over range F") << 600.0 << 1 << 1 << QByteArray("+OVER\r\n");
+        QTest::newRow("under range") << -50.1 << 0 << 0 << QByteArray("-OVER\r\n");
+    }
+    void readingFollowsSignalInUnitAndResolution()
+    {
+        QFETCH(double, celsius);
+        QFETCH(int, unit);
+        QFETCH(int, precision);
+        LinkRig rig;
+        rig.sim.setSettings({precision, unit, 0.95f, -20, 500});
+        rig.sim.setSignal([celsius](qint64) { return celsius; });
+        QTEST(ask(rig, ":"), "reading");
+    }
+
+    // 10 bits a character at 2400 baud: the 16 characters of this reply end 25/6 ms apart,
+    // rounded, whatever the pace the host reads at.
+    void replyLeavesAtLinePace()
+    {
+        LinkRig rig;
+        rig.sim.setAwake(true);
+        rig.sim.receive("RESOL\r\n");
+        QByteArray joined;
+        QList<int> arrivals;
+        for (int ms = 1; ms <= 200; ++ms) {
+            rig.pump.advance(1);
+            const QByteArray part = rig.sim.takeOutput();
+            joined += part;
+            arrivals += QList<int>(part.size(), ms);
+        }
+        QCOMPARE(joined, QByteArray("Resolution:0.1\r\n"));
+        QCOMPARE(arrivals.last() - arrivals.first(), 63);
+    }
+
     // The devices COM1..COM4 reach, and the real port on a pseudo-terminal served by the
     // simulator, in real time on the real pump.
     void portsAreOrderedStably_data()
@@ -644,8 +720,9 @@ private Q_SLOTS:
         QTEST(orderPortDevices(byId, ports), "order");
     }
 
-    // A run's choice wins over the settings file's, which wins over the ports present.
-    void chosenDeviceOverridesAutomaticDevice()
+    // A run's choice wins over the settings file's, which wins over the ports present; an index
+    // outside COM1..COM4 selects COM1.
+    void portChoiceStaysWithinCom1ToCom4()
     {
         const QStringList present = automaticPortDevices();
         QCOMPARE(portDevice(0), present.value(0));
@@ -658,6 +735,15 @@ private Q_SLOTS:
         QCOMPARE(portDevice(2), QStringLiteral("/dev/ttyUSB7"));
         if (present.size() < 4)
             QCOMPARE(portMenuLabel(3), QStringLiteral("COM4 (none)"));
+        LinkRig rig;
+        for (const auto &[index, selected] : {std::pair{4, 0}, {-1, 0}, {3, 3}}) {
+            rig.link.selectPort(2);
+            rig.link.selectPort(index);
+            QCOMPARE(int(Settings.comPortIndex), selected);
+            QCOMPARE(rig.link.portIndex(), selected);
+            QCOMPARE(rig.host.selectedPort, selected);
+            QCOMPARE(rig.port.device(), QStringLiteral("/dev/sim%1").arg(selected));
+        }
     }
 
     // The port must open again after the application closed it.

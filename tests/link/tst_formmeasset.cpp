@@ -88,14 +88,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<QString>("stored"); // unit, resolution, emissivity, zero, full
-        QTest::newRow("as written")
-            << QByteArray("Unit, 0\r\nPrecision, 1\r\nEmissivityStr,0.95\r\n"
-                          "ScaleZero,-20\r\nScaleFull, 500\r\n")
-            << "0 1 0.95 -20 500";
         QTest::newRow("short material, reversed F scale beyond limits")
-            << QByteArray("Unit, 1\r\nEmissivityStr,Steel:0.8\r\nScaleZero, 1200.6\r\n"
-                          "ScaleFull,-100\r\n")
-            << "1 0 Steel:0.80 -60 940";
+            << QByteArray("Unit, 1\r\nPrecision, 1\r\nEmissivityStr,Steel:0.8\r\n"
+                          "ScaleZero, 1200.6\r\nScaleFull,-100\r\n")
+            << "1 1 Steel:0.80 -60 940";
         QTest::newRow("halves to even, small span")
             << QByteArray("ScaleZero, 12.5\r\nScaleFull, 13.5\r\n") << "0 0 1.00 12 14";
         QTest::newRow("minus zero")
