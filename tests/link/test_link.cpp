@@ -5,49 +5,45 @@
 #include "DateTime.h"
 #include "FakePump.h"
 #include "LinkHost.h"
+#include "PortDevices.h"
+#include "PtyServer.h"
+#include "QtSerialPort.h"
 #include "ScriptedPrompter.h"
 #include "Settings.h"
 #include "SimPort.h"
 #include "Simulator.h"
 #include "Strings.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
+#include <unistd.h>
 #include <utility>
 
 namespace
 {
 
-// The main window as the link sees it: which dialog shows, and what was asked of it.
+// The main window as the link sees it: which dialog shows, and what was asked of it. A dialog
+// that shows clears Stop, as the real ones do.
 class FakeLinkHost : public LinkHost
 {
 public:
     int shownProgressDialog() const override { return shown; }
-    void hideProgressDialogs() override
-    {
-        shown = NoDialog;
-        calls << QStringLiteral("hideProgress");
-    }
+    void hideProgressDialogs() override { note("hideProgress", NoDialog); }
     void showProgressDialog(int which) override
     {
-        shown = which;
-        stopRequested = false;
-        calls << QStringLiteral("showProgress %1").arg(which);
+        note("showProgress " + QString::number(which), which);
     }
-    void bringToFront() override { calls << QStringLiteral("front"); }
-    void showCommDialog() override
-    {
-        shown = MessageDialog;
-        stopRequested = false;
-        calls << QStringLiteral("showComm");
-    }
-    void hideCommDialog() override
-    {
-        if (shown == MessageDialog)
-            shown = NoDialog;
-        calls << QStringLiteral("hideComm");
-    }
+    void bringToFront() override { note("front", shown); }
+    void showCommDialog() override { note("showComm", MessageDialog); }
+    void hideCommDialog() override { note("hideComm", shown == MessageDialog ? NoDialog : shown); }
     void portSelected(int index) override { selectedPort = index; }
+    void note(const QString &call, int nowShown)
+    {
+        stopRequested = stopRequested && !call.startsWith(QLatin1String("show"));
+        shown = nowShown;
+        calls << call;
+    }
 
     int shown = NoDialog;
     int selectedPort = -1;
@@ -69,22 +65,17 @@ public:
 
     qint64 write(const QByteArray &data) override
     {
-        if (!isOpen())
+        const QString command = QString::fromLatin1(data).chopped(data.endsWith("\r\n") ? 2 : 0);
+        if (!isOpen() || !m_replies.contains(command))
             return SimPort::write(data);
-        const QString command = QString::fromLatin1(data.endsWith("\r\n") ? data.chopped(2) : data);
-        if (m_replies.contains(command)) {
-            m_extra += m_replies.take(command).toLatin1() + "\r\n";
-            overridden << command;
-            return data.size();
-        }
-        return SimPort::write(data);
+        m_extra += m_replies.take(command).toLatin1() + "\r\n";
+        overridden << command;
+        return data.size();
     }
 
     QByteArray readAll() override
     {
-        if (!isOpen())
-            return {};
-        return SimPort::readAll() + std::exchange(m_extra, {});
+        return isOpen() ? SimPort::readAll() + std::exchange(m_extra, {}) : QByteArray();
     }
 
     QStringList overridden;
@@ -135,6 +126,19 @@ struct LinkRig {
     ClassInstrument instrument{link};
 };
 
+// What the simulated instrument, awake, sends in the second after `command`, read every 10 ms.
+QByteArray ask(LinkRig &rig, const QByteArray &command)
+{
+    rig.sim.setAwake(true);
+    rig.sim.receive(command + "\r\n");
+    QByteArray out;
+    for (int ms = 0; ms < 1000; ms += 10) {
+        rig.pump.advance(10);
+        out += rig.sim.takeOutput();
+    }
+    return out;
+}
+
 int raisedCode(const std::function<void()> &work)
 {
     try {
@@ -163,6 +167,8 @@ MeasSettingRecord sendable()
 } // namespace
 
 Q_DECLARE_METATYPE(Identity)
+using Links = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Links)
 
 class TestLink : public QObject
 {
@@ -180,6 +186,11 @@ private Q_SLOTS:
         programMode = 0;
         fieldTypeConnected = false;
         MeasSetting = MeasSettingRecord();
+    }
+    void cleanup()
+    {
+        for (QString &device : Settings.portDevices)
+            device.clear();
     }
 
     // A reply split across reads is joined; one that reads "TimeOut" is a reply all the same.
@@ -283,14 +294,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("silent");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no reply, cancelled") << true << CommError::NoReply << "No reply. (RESOL) ";
-        QTest::newRow("stopped") << false << CommError::Stopped << "Stopped. (RESOL) ";
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("no reply, cancelled")
+            << true << CommError::NoReply << QStringList{"No reply. (RESOL) "};
+        QTest::newRow("stopped") << false << CommError::Stopped << QStringList{"Stopped. (RESOL) "};
     }
     void commandEndsWithOneMessage()
     {
         QFETCH(bool, silent);
-        QFETCH(QString, message);
         LinkRig rig;
         rig.wake();
         if (silent) {
@@ -302,7 +313,7 @@ private Q_SLOTS:
         }
 
         QTEST(raisedCode([&] { rig.link.SendCommand(QStringLiteral("RESOL")); }), "code");
-        QCOMPARE(rig.prompter.texts(), QStringList{message});
+        QTEST(rig.prompter.texts(), "messages");
         QVERIFY(!stopRequested);
         QVERIFY(rig.link.lastReply().isEmpty());
         QVERIFY(!rig.port.isOpen());
@@ -373,19 +384,6 @@ private Q_SLOTS:
             QCOMPARE(rig.sim.received().mid(4), (QStringList{"", "", "", "", "RESOL"}));
     }
 
-    void selectPortKeepsIndexWithinCom1ToCom4()
-    {
-        LinkRig rig;
-        for (const auto &[index, selected] : {std::pair{4, 0}, {-1, 0}, {3, 3}}) {
-            rig.link.selectPort(2);
-            rig.link.selectPort(index);
-            QCOMPARE(int(Settings.comPortIndex), selected);
-            QCOMPARE(rig.link.portIndex(), selected);
-            QCOMPARE(rig.host.selectedPort, selected);
-            QCOMPARE(rig.port.device(), QStringLiteral("/dev/sim%1").arg(selected));
-        }
-    }
-
     // The fitting pairs run end to end in the windows' tests; the other misfits share their
     // branches with these. The message comes after the bracket closed.
     void confirmConnectionTellsWhatIsConnected_data()
@@ -398,6 +396,10 @@ private Q_SLOTS:
             << 0 << Field << QString()
             << QStringList{"Connection is right. But cannot be used in Real Time Measurement "
                            "mode.\rPlease use in Read Memory Data mode."};
+        QTest::newRow("memory, L-type")
+            << 1 << Laboratory << QString()
+            << QStringList{"Connection is right, but cannot be used in Read Memory Data mode.\r"
+                           "Please use in Real Time Measurement mode."};
         QTest::newRow("memory, unexpected")
             << 1 << Unexpected << QString() << QStringList{"Connected item is wrong."};
         QTest::newRow("no reply, cancelled")
@@ -525,21 +527,20 @@ private Q_SLOTS:
     void onlyRealTimeSendRefusesOtherUnit_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("commands");
         QTest::newRow("real-time")
             << 0
-            << QStringLiteral("Setting unit and the infrared thermometer unit is different.\n"
-                              "Confirm the unit of the infrared thermometer again.")
+            << QStringList{"Setting unit and the infrared thermometer unit is different.\n"
+                           "Confirm the unit of the infrared thermometer again."}
             << QStringList{"TYPE", ":", ":", ";", "off"};
         QTest::newRow("memory window")
-            << 1 << QStringLiteral("Setting is completed.")
+            << 1 << QStringList{"Setting is completed."}
             << QStringList{"TYPE", ":", ":", ";", "RESOL 0.1", "EMI 0.85", "BACKUP", "off"};
     }
     void onlyRealTimeSendRefusesOtherUnit()
     {
         QFETCH(int, mode);
-        QFETCH(QString, message);
         LinkRig rig(mode == 0 ? Laboratory : Field, mode);
         rig.sim.setSettings({0, 1, 0.50f, -20, 500});
         MeasSetting = sendable();
@@ -548,7 +549,7 @@ private Q_SLOTS:
                                     : rig.instrument.sendSettingsFromMemoryWindow();
 
         QCOMPARE(sent, mode == 1);
-        QCOMPARE(rig.prompter.texts(), QStringList{message});
+        QTEST(rig.prompter.texts(), "messages");
         QTEST(rig.commands(), "commands");
         QCOMPARE(MeasSetting.Unit, qint16(1));
     }
@@ -607,6 +608,221 @@ private Q_SLOTS:
                  (QStringList{"Clear all memory data.\r ", "Clear all memory data.\r ",
                               "Clear Memory Data is failed."}));
         QVERIFY(!rig.port.isOpen());
+    }
+
+    // The simulated instrument itself, as the host sees it.
+    // Commands separated by "|"; the reply to the last one. The host reads the scale from
+    // characters 6-8 and 16-18, so the blanks count. The instrument tests cover the replies
+    // to well-formed commands.
+    void conversationEndsInReply_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("commands");
+        QTest::addColumn<QByteArray>("reply");
+        const int L = Laboratory, F = Field;
+        auto row = [](const char *name, int type, const char *commands, const char *reply) {
+            QTest::newRow(name) << type << QByteArray(commands) << QByteArray(reply).append("\r\n");
+        };
+        row("unknown", L, "HELLO", "?");
+        row("resolution refused", L, "RESOL   1|RESOL 0.5|RESOL", "Resolution:1");
+        row("emissivity rounded", L, "EMI 0.876", "Emi  0.88");
+        row("emissivity below range", L, "EMI 0.05", "Emi  0.10");
+        row("scale short numbers", L, "ZERO -5|FS 0|ZERO", "Zero  -5 Full    0");
+        row("scale rounded", L, "ZERO 12.6|FS 99.4|ZERO", "Zero  13 Full   99");
+        row("scale clamped in C", L, "ZERO -70|FS 600|ZERO", "Zero -50 Full  500");
+        row("no 29 February 1999", F, "DATE 99/02/29", "Error");
+    }
+    void conversationEndsInReply()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, commands);
+        LinkRig rig{Identity(type)};
+        QByteArray last;
+        for (const QByteArray &command : commands.split('|'))
+            last = ask(rig, command);
+        QTEST(last, "reply");
+    }
+
+    void readingFollowsSignalInUnitAndResolution_data()
+    {
+        QTest::addColumn<double>("celsius");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<int>("precision");
+        QTest::addColumn<QByteArray>("reading");
+        QTest::newRow("half away from zero") << 25.25 << 0 << 0 << QByteArray("  25.3 C\r\n");
+        QTest::newRow("whole degrees") << 25.5 << 0 << 1 << QByteArray("  26 C\r\n");
+        QTest::newRow("negative near zero") << -0.04 << 0 << 0 << QByteArray("   0.0 C\r\n");
+        QTest::newRow("top of range") << 500.0 << 0 << 0 << QByteArray(" 500.0 C\r\n");
+        QTest::newRow("bottom of range F") << -50.0 << 1 << 1 << QByteArray(" -58 F\r\n");
+        QTest::newRow("over range F") << 600.0 << 1 << 1 << QByteArray("+OVER\r\n");
+        QTest::newRow("under range") << -50.1 << 0 << 0 << QByteArray("-OVER\r\n");
+    }
+    void readingFollowsSignalInUnitAndResolution()
+    {
+        QFETCH(double, celsius);
+        QFETCH(int, unit);
+        QFETCH(int, precision);
+        LinkRig rig;
+        rig.sim.setSettings({precision, unit, 0.95f, -20, 500});
+        rig.sim.setSignal([celsius](qint64) { return celsius; });
+        QTEST(ask(rig, ":"), "reading");
+    }
+
+    // 10 bits a character at 2400 baud: the 16 characters of this reply end 25/6 ms apart,
+    // rounded, whatever the pace the host reads at.
+    void replyLeavesAtLinePace()
+    {
+        LinkRig rig;
+        rig.sim.setAwake(true);
+        rig.sim.receive("RESOL\r\n");
+        QByteArray joined;
+        QList<int> arrivals;
+        for (int ms = 1; ms <= 200; ++ms) {
+            rig.pump.advance(1);
+            const QByteArray part = rig.sim.takeOutput();
+            joined += part;
+            arrivals += QList<int>(part.size(), ms);
+        }
+        QCOMPARE(joined, QByteArray("Resolution:0.1\r\n"));
+        QCOMPARE(arrivals.last() - arrivals.first(), 63);
+    }
+
+    // The devices COM1..COM4 reach, and the real port on a pseudo-terminal served by the
+    // simulator, in real time on the real pump.
+    void portsAreOrderedStably_data()
+    {
+        QTest::addColumn<Links>("byId");
+        QTest::addColumn<QStringList>("ports");
+        QTest::addColumn<QStringList>("order");
+        // Names without a directory are in /dev.
+        auto dev = [](QStringList names) {
+            for (QString &name : names)
+                name = name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
+            return names;
+        };
+        const QString ftdi = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A900-if00-port0");
+        const QString prolific = QStringLiteral("/dev/serial/by-id/usb-Prolific_2303-if00-port0");
+        QTest::newRow("on-board ports come last, numbers in order")
+            << Links{} << dev({"ttyS10", "ttyS2", "ttyACM0", "ttyUSB1", "ttyUSB0"})
+            << dev({"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS2", "ttyS10"});
+        QTest::newRow("adapters by their by-id names first, once")
+            << Links{{prolific, "/dev/ttyUSB0"}, {ftdi, "/dev/ttyUSB1"}}
+            << dev({"ttyS0", "ttyUSB0", "ttyUSB1", "ttyACM0"})
+            << dev({ftdi, prolific, "ttyACM0", "ttyS0"});
+        QTest::newRow("other ports between ACM and on-board")
+            << Links{} << dev({"ttyS0", "ttyAMA0", "ttyACM0"})
+            << dev({"ttyACM0", "ttyAMA0", "ttyS0"});
+    }
+    void portsAreOrderedStably()
+    {
+        QFETCH(Links, byId);
+        QFETCH(QStringList, ports);
+        QTEST(orderPortDevices(byId, ports), "order");
+    }
+
+    // A run's choice wins over the settings file's, which wins over the ports present; an index
+    // outside COM1..COM4 selects COM1.
+    void portChoiceStaysWithinCom1ToCom4()
+    {
+        const QStringList present = automaticPortDevices();
+        QCOMPARE(portDevice(0), present.value(0));
+        QCOMPARE(portDevice(9), portDevice(0));
+        Settings.portDevices[2] = QStringLiteral("/dev/ttyUSB7");
+        QCOMPARE(portMenuLabel(2), QStringLiteral("COM3 (/dev/ttyUSB7)"));
+        setPortDeviceForRun(2, QStringLiteral("/dev/pts/9"));
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/pts/9"));
+        setPortDeviceForRun(2, QString());
+        QCOMPARE(portDevice(2), QStringLiteral("/dev/ttyUSB7"));
+        if (present.size() < 4)
+            QCOMPARE(portMenuLabel(3), QStringLiteral("COM4 (none)"));
+        LinkRig rig;
+        for (const auto &[index, selected] : {std::pair{4, 0}, {-1, 0}, {3, 3}}) {
+            rig.link.selectPort(2);
+            rig.link.selectPort(index);
+            QCOMPARE(int(Settings.comPortIndex), selected);
+            QCOMPARE(rig.link.portIndex(), selected);
+            QCOMPARE(rig.host.selectedPort, selected);
+            QCOMPARE(rig.port.device(), QStringLiteral("/dev/sim%1").arg(selected));
+        }
+    }
+
+    // The port must open again after the application closed it.
+    void bracketRunsOverPseudoTerminal()
+    {
+        ScriptedPrompter prompter;
+        Simulator sim;
+        PtyServer server(sim);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QtSerialPort port;
+        FakeLinkHost host;
+        ClassLink link(port, host);
+        Settings.portDevices[0] = server.slavePath();
+        link.selectPort(0);
+        link.PowerOn();
+        QVERIFY(port.isOpen() && sim.awake());
+        link.SendCommand(QStringLiteral("TYPE"));
+        QCOMPARE(link.lastReply(), QStringLiteral("L-type"));
+        link.SendCommand(QStringLiteral("RESOL"));
+        QCOMPARE(link.lastReply(), QStringLiteral("Resolution:0.1"));
+        link.PowerOff();
+        QVERIFY(!port.isOpen());
+        // "off" left before the port closed.
+        QVERIFY(!sim.awake());
+        QCOMPARE(sim.received(), (QStringList{"", "", "", "", "TYPE", "RESOL", "off"}));
+        QVERIFY(prompter.shown().isEmpty());
+        QVERIFY(port.open());
+    }
+
+    // The port cannot open, or it was open and the simulator quits, or the cable is pulled and
+    // the next write is the first to know: the port ends closed.
+    void portFailuresAreTold_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("error");
+        QTest::newRow("no device") << "missing" << int(SerialPort::NotFound);
+        QTest::newRow("open elsewhere") << "busy" << int(SerialPort::InUse);
+        QTest::newRow("no access") << "denied" << int(SerialPort::PermissionDenied);
+        QTest::newRow("simulator gone") << "gone" << -1;
+        QTest::newRow("unplugged, then written to") << "unplugged" << -1;
+    }
+    void portFailuresAreTold()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, error);
+        Simulator sim;
+        auto server = std::make_unique<PtyServer>(sim);
+        QVERIFY2(server->start(), qPrintable(server->errorString()));
+        QTemporaryDir dir;
+        QtSerialPort first;
+        QtSerialPort port;
+        port.setDevice(server->slavePath());
+        first.setDevice(server->slavePath());
+        if (error < 0) {
+            QVERIFY(port.open());
+            if (kind == QLatin1String("unplugged")) {
+                server->unplug();
+                QCOMPARE(port.write("TYPE\r\n"), qint64(-1));
+            } else {
+                server.reset();
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 10000);
+            return;
+        }
+        if (kind == QLatin1String("missing")) {
+            port.setDevice(dir.filePath(QStringLiteral("ttyUSB9")));
+        } else if (kind == QLatin1String("busy")) {
+            QVERIFY(first.open());
+        } else {
+            if (::geteuid() == 0)
+                QSKIP("root may open any device");
+            const QString path = writeFile(dir.filePath(QStringLiteral("ttyS9")), {});
+            QVERIFY(QFile::setPermissions(path, {}));
+            port.setDevice(path);
+        }
+        QVERIFY(!port.open());
+        QVERIFY(!port.isOpen());
+        QCOMPARE(int(port.openError()), error);
+        QVERIFY(!port.errorText().isEmpty());
     }
 };
 

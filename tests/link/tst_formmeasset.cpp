@@ -24,13 +24,9 @@ const QString rangeC = QStringLiteral("Analog output scale setting is out of ran
 // What OK stores, as text that shows every difference (also -0).
 QString fields(const MeasSettingRecord &r)
 {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6")
-        .arg(r.Unit)
-        .arg(r.Precision)
-        .arg(r.EmissivityStr)
-        .arg(r.EmissivityValue, 0, 'g', 9)
-        .arg(r.ScaleZero)
-        .arg(r.ScaleFull);
+    return QString::asprintf("%d %d %s %.9g %g %g", r.Unit, r.Precision,
+                             qPrintable(r.EmissivityStr), r.EmissivityValue, r.ScaleZero,
+                             r.ScaleFull);
 }
 
 QStringList materials(int count)
@@ -92,14 +88,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<QString>("stored"); // unit, resolution, emissivity, zero, full
-        QTest::newRow("as written")
-            << QByteArray("Unit, 0\r\nPrecision, 1\r\nEmissivityStr,0.95\r\n"
-                          "ScaleZero,-20\r\nScaleFull, 500\r\n")
-            << "0 1 0.95 -20 500";
         QTest::newRow("short material, reversed F scale beyond limits")
-            << QByteArray("Unit, 1\r\nEmissivityStr,Steel:0.8\r\nScaleZero, 1200.6\r\n"
-                          "ScaleFull,-100\r\n")
-            << "1 0 Steel:0.80 -60 940";
+            << QByteArray("Unit, 1\r\nPrecision, 1\r\nEmissivityStr,Steel:0.8\r\n"
+                          "ScaleZero, 1200.6\r\nScaleFull,-100\r\n")
+            << "1 1 Steel:0.80 -60 940";
         QTest::newRow("halves to even, small span")
             << QByteArray("ScaleZero, 12.5\r\nScaleFull, 13.5\r\n") << "0 0 1.00 12 14";
         QTest::newRow("minus zero")
@@ -122,13 +114,9 @@ private Q_SLOTS:
         MeasSetting = record;
         normalizeMeasSetting();
         QCOMPARE(fields(MeasSetting), viaDialog);
-        QTEST(QStringLiteral("%1 %2 %3 %4 %5")
-                  .arg(MeasSetting.Unit)
-                  .arg(MeasSetting.Precision)
-                  .arg(MeasSetting.EmissivityStr)
-                  .arg(MeasSetting.ScaleZero)
-                  .arg(MeasSetting.ScaleFull),
-              "stored");
+        QStringList stored = viaDialog.split(u' ');
+        stored.removeAt(3);
+        QTEST(stored.join(u' '), "stored");
         QVERIFY(m_prompter->shown().isEmpty());
     }
 
@@ -233,6 +221,12 @@ private Q_SLOTS:
         m_form->ComboUnit->setCurrentIndex(1);
         m_form->ComboEmissivity->setEditText(QStringLiteral("0.5"));
         m_form->TextScaleFull->setText(QStringLiteral("100"));
+        // Enter in a field must not press a button of the dialog.
+        QApplication::setActiveWindow(m_form.get());
+        m_form->TextScaleZero->setFocus();
+        QTest::keyClick(m_form->TextScaleZero, Qt::Key_Return);
+        QTest::keyClick(m_form->TextScaleZero, Qt::Key_Enter);
+        QVERIFY(m_form->isVisible());
         if (escape)
             QTest::keyClick(m_form.get(), Qt::Key_Escape);
         else
@@ -242,19 +236,6 @@ private Q_SLOTS:
         QVERIFY(m_form->cancelled());
         QVERIFY(m_prompter->shown().isEmpty());
         QCOMPARE(fields(MeasSetting), before);
-    }
-
-    // Enter in a field must not press a button of the dialog.
-    void enterInScaleBoxDoesNothing()
-    {
-        open();
-        QApplication::setActiveWindow(m_form.get());
-        m_form->TextScaleZero->setFocus();
-        m_form->TextScaleFull->setText(QStringLiteral("5"));
-        QTest::keyClick(m_form->TextScaleZero, Qt::Key_Return);
-        QTest::keyClick(m_form->TextScaleZero, Qt::Key_Enter);
-        QVERIFY(m_form->isVisible());
-        QVERIFY(m_prompter->shown().isEmpty());
     }
 
     // The field type has no resolution and no analog output. The hidden scale is still
@@ -291,9 +272,7 @@ private Q_SLOTS:
         open();
         m_form->ComboEmissivity->setEditText(QStringLiteral("0.70"));
 
-        bool seen = false;
-        onModal<FormRadiation>(this, [&seen](FormRadiation *editor) {
-            seen = true;
+        onModal<FormRadiation>(this, [](FormRadiation *editor) {
             editor->TextRName->setText(QStringLiteral("Brick"));
             editor->TextRNum->setText(QStringLiteral("0.9"));
             QTest::mouseClick(editor->Command3, Qt::LeftButton);
@@ -301,7 +280,6 @@ private Q_SLOTS:
         });
         QTest::mouseClick(m_form->CommandEdit, Qt::LeftButton);
 
-        QVERIFY(seen);
         QCOMPARE(MeasSetting.EmissivityList, (QStringList{"Steel:0.8", "Brick:0.90"}));
         QCOMPARE(m_form->ComboEmissivity->count(), 2);
         QCOMPARE(m_form->ComboEmissivity->itemText(1), QStringLiteral("Brick:0.90"));
@@ -371,11 +349,9 @@ private Q_SLOTS:
         open();
         auto *editor = new FormRadiation(m_form.get());
         editor->show();
-        const QHash<QString, QPushButton *> buttons{{"ok", editor->Command1},
-                                                    {"cancel", editor->Command2},
-                                                    {"add", editor->Command3},
-                                                    {"delete", editor->Command4},
-                                                    {"edit", editor->Command5}};
+        const QStringList names{"ok", "cancel", "add", "delete", "edit"};
+        const QList<QPushButton *> buttons{editor->Command1, editor->Command2, editor->Command3,
+                                           editor->Command4, editor->Command5};
         for (const QString &step : script.split(u';')) {
             const QStringList words = step.split(u' ');
             if (words[0] == QLatin1String("focus")) {
@@ -388,7 +364,7 @@ private Q_SLOTS:
                     editor->TextRName->setText(words[1]);
                     editor->TextRNum->setText(words[2]);
                 }
-                QTest::mouseClick(buttons.value(words[0]), Qt::LeftButton);
+                QTest::mouseClick(buttons.value(names.indexOf(words[0])), Qt::LeftButton);
             }
         }
         QStringList items;

@@ -29,7 +29,6 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -53,22 +52,6 @@ QByteArray section(int number, const QByteArray &title, const QByteArray &sample
     return "No. " + QByteArray::number(number) + "\r\nTitle," + title +
            "\r\nUnit,\302\260C\r\nMeas. Person,\r\nDate,Time,Data[\302\260C]\r\n" + samples +
            "\r\n";
-}
-
-// Everything of a block a file keeps; sample times to the minute, as this mode shows them.
-QString describe(const ClassData &d)
-{
-    QStringList parts{d.Title,
-                      unitText(d.Unit),
-                      QString::number(d.Resolution),
-                      d.getCompHighStr(),
-                      d.getCompLowStr(),
-                      QString::number(d.CompOut),
-                      valueText(d.AveValue, d.Resolution)};
-    for (int i = 0; i < d.DataNo; ++i)
-        parts << d.getDataDateTime(i) + u' ' + valueText(d.getDataY(i), d.Resolution) + u' ' +
-                     d.getDataStatusStr(i);
-    return parts.join(u'|');
 }
 
 QList<int> presentBlocks()
@@ -122,18 +105,39 @@ private Q_SLOTS:
         programMode = 0;
     }
 
-    // Read, Save and Close as a user presses them. Read replaces the blocks there were and,
-    // pressed again, asks first; Close asks while something is unsaved and stays when the
-    // save it asked for did not happen; Save asks a name for a listing that has none.
-    void readSaveAndCloseButtons()
+    // Read, Save, Close and Clear Memory Data as a user presses them. Read replaces the blocks
+    // there were and, pressed again, asks first; Close asks while something is unsaved and stays
+    // when the save it asked for did not happen; Save asks a name for a listing that has none. A
+    // clear that would lose records nobody saved asks first, naming where they are kept.
+    void readSaveCloseAndClear()
     {
-        memBlocks[40] = std::make_unique<ClassData>();
+        const QString question = QStringLiteral("Clear all memory data.\r ");
+        const QString gone =
+            QStringLiteral("The instrument's records will be gone for good. Continue?");
+        const QString neverRead = QStringLiteral(
+            "No memory data has been read since the start or since the memory was last cleared.");
         QPushButton *const *buttons = m_window->Command1; // Read, Save, Print, Close
+        QAction *clear = m_window->MenuMemDataItem[1];
+        m_prompter->answer(Prompter::AnswerOk);
+        m_prompter->answer(Prompter::AnswerCancel);
+        clear->trigger();
+        QCOMPARE(m_prompter->texts(), (QStringList{neverRead + u'\r' + gone, question}));
+
+        m_prompter->clear();
+        memBlocks[40] = std::make_unique<ClassData>();
         buttons[0]->click();
         QCOMPARE(m_prompter->texts(), QStringList());
         verifyStored();
         QVERIFY(m_window->memUntitled && buttons[1]->isEnabled());
+        // Read but not saved: kept in the downloads folder, which the question names.
+        QVERIFY(QFile::exists(m_window->keptFile()));
+        m_prompter->answer(Prompter::AnswerCancel);
+        clear->trigger();
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{"The memory data read last has not been saved.\rIt is kept in:\r" +
+                             m_window->keptFile() + u'\r' + gone});
 
+        m_prompter->clear();
         m_prompter->answer(Prompter::AnswerCancel);
         buttons[0]->click();
         QCOMPARE(m_sim->received().count(QStringLiteral("MEM")), 1);
@@ -150,63 +154,46 @@ private Q_SLOTS:
         buttons[1]->click();
         QCOMPARE(m_window->memFileName, path);
         QVERIFY(QFile::exists(path) && !buttons[1]->isEnabled());
+        // Saved: only the instrument's question.
+        m_prompter->answer(Prompter::AnswerOk);
+        clear->trigger();
+        QCOMPARE(m_prompter->texts(), (QStringList{question, "Clear Memory Data is completed."}));
+        QVERIFY(m_sim->memory().isEmpty());
+        m_prompter->clear();
         buttons[3]->click();
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_prompter->texts().isEmpty());
     }
 
-    void stopDuringListingKeepsWhatWasRead()
-    {
-        m_sim->fillMemory(300);
-        m_sim->setTrafficLog([this](bool fromHost, const QString &line) {
-            if (fromHost && line == QLatin1String("MEM"))
-                m_pump->schedule(1500, [] { FormFileWait::current()->Command1->click(); });
-        });
-        m_window->readMemData();
-        QCOMPARE(m_prompter->texts(), QStringList{loadString(4231)});
-        QVERIFY(memBlocks[0]);
-        const int read = memBlocks[0]->DataNo;
-        QVERIFY2(read > 5 && read < 20, qPrintable(QString::number(read)));
-        verifyStored(read);
-        QCOMPARE(m_window->saveState(), 1);
-    }
-
     // Hundreds of records at 2400 baud: the progress counts them without claiming an end it
-    // cannot know, every record is kept in its block, and the listing is in the downloads folder,
-    // complete, before the first question.
+    // cannot know, and the listing is in the downloads folder, complete, before the first
+    // question.
     void longListingIsKeptWholeBeforeAnyQuestion()
     {
-        constexpr int count = 600;
-        m_sim->fillMemory(count);
+        m_sim->fillMemory(600);
         Settings.ExcelFolder = m_dir.filePath(QStringLiteral("books"));
         QList<int> positions;
-        QStringList labels;
+        QList<int> counts;
         QString header;
         m_sim->setTrafficLog([&](bool fromHost, const QString &line) {
             if (line.startsWith(QLatin1String("PRINT ")))
                 header = line.right(17);
-            if (!fromHost || line != QLatin1String("MEM"))
-                return;
-            for (int s = 5; s < 60; s += 5) {
-                m_pump->schedule(s * 1000, [&positions, &labels] {
-                    if (FormFileWait *wait = FormFileWait::current()) {
-                        QCOMPARE(wait->ProgressBar1->maximum(), 1000);
-                        positions << wait->ProgressBar1->value();
-                        labels << wait->Label2->text();
-                    }
+            for (int s = 5; fromHost && line == QLatin1String("MEM") && s < 60; s += 5) {
+                m_pump->schedule(s * 1000, [&positions, &counts] {
+                    const FormFileWait *wait = FormFileWait::current();
+                    QVERIFY(wait && wait->ProgressBar1->maximum() == 1000);
+                    QVERIFY(wait->Label2->text().startsWith(QLatin1String("Records received: ")));
+                    positions << wait->ProgressBar1->value();
+                    counts << wait->Label2->text().mid(18).toInt();
                 });
             }
         });
-
         int rowsAtQuestion = -1;
         bool keptWhole = false;
-        QString kept;
         m_prompter->answer(Prompter::AnswerNo); // "Load to Excel?"
         m_prompter->onNextMessage([&] {
             rowsAtQuestion = m_window->MSFlexGrid1->rowCount();
-            kept = m_window->keptFile();
-            // The file on disk holds every record already.
-            keptWhole = verifyMemoryFile(kept);
+            keptWhole = verifyMemoryFile(m_window->keptFile());
         });
         m_window->readMemData();
         QCOMPARE(m_prompter->texts(), QStringList{loadString(4204)});
@@ -215,41 +202,42 @@ private Q_SLOTS:
         QVERIFY(keptWhole);
         // Named by the instrument's clock; earlier downloads of this run at the same clock stay
         // beside it under " (2)", " (3)"...
+        const QString kept = QFileInfo(m_window->keptFile()).fileName();
         const QString stem = fromDayCount(MemoryListing::dayCountOf(header))
                                  .toString(QStringLiteral("'listing 'yyyy-MM-dd hh-mm-ss"));
-        QVERIFY2(QFileInfo(kept).fileName().startsWith(stem) &&
-                     kept.endsWith(QLatin1String(".csv")),
-                 qPrintable(kept));
-
+        QVERIFY2(kept.startsWith(stem) && kept.endsWith(QLatin1String(".csv")), qPrintable(kept));
         QCOMPARE(positions.size(), 11);
-        for (int k = 1; k < positions.size(); ++k) {
-            QVERIFY2(positions[k] > positions[k - 1], qPrintable(QString::number(positions[k])));
-            QVERIFY(positions[k] < 1000 &&
-                    labels[k].startsWith(QLatin1String("Records received: ")));
-            QVERIFY(labels[k].mid(18).toInt() > labels[k - 1].mid(18).toInt());
-        }
+        const auto rising = [](const QList<int> &v) {
+            return std::adjacent_find(v.begin(), v.end(), std::greater_equal<>()) == v.end();
+        };
+        QVERIFY(rising(positions) && rising(counts) && positions.last() < 1000);
     }
 
-    // Failed or empty, a download leaves no block, not even one from before.
-    void downloadWithoutRecordsLeavesNoBlock_data()
+    // Stopped, a download keeps what was read; failed or empty, it leaves no block, not even one
+    // from before.
+    void downloadKeepsOnlyWhatWasRead_data()
     {
-        QTest::addColumn<bool>("laboratory");
+        QTest::addColumn<bool>("stop");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("laboratory type") << true << QStringList{loadString(1779), loadString(4205)};
-        QTest::newRow("empty memory") << false << QStringList{loadString(4203)};
+        QTest::addColumn<int>("state");
+        QTest::newRow("stopped") << true << QStringList{loadString(4231)} << 1;
+        QTest::newRow("empty memory") << false << QStringList{loadString(4203)} << 0;
     }
-    void downloadWithoutRecordsLeavesNoBlock()
+    void downloadKeepsOnlyWhatWasRead()
     {
-        QFETCH(bool, laboratory);
+        QFETCH(bool, stop);
         memBlocks[40] = std::make_unique<ClassData>();
-        if (laboratory)
-            m_sim->setType(Simulator::LType);
-        else
-            m_sim->setMemory({});
+        m_sim->fillMemory(stop ? 300 : 0);
+        m_sim->setTrafficLog([this, stop](bool fromHost, const QString &line) {
+            if (stop && fromHost && line == QLatin1String("MEM"))
+                m_pump->schedule(1500, [] { FormFileWait::current()->Command1->click(); });
+        });
         m_window->readMemData();
         QTEST(m_prompter->texts(), "texts");
-        verifyStored(0);
-        QCOMPARE(m_window->saveState(), 0);
+        const int read = memBlocks[0] ? memBlocks[0]->DataNo : 0;
+        QVERIFY2(stop ? read > 5 && read < 20 : read == 0, qPrintable(QString::number(read)));
+        verifyStored(read);
+        QTEST(m_window->saveState(), "state");
     }
 
     void loadRestoresTheReadableSections_data()
@@ -273,6 +261,9 @@ private Q_SLOTS:
             << QStringList{"These blocks of the file were not loaded (a listing holds No. 1 to No. "
                            "64, each once):\rNo. 0, No. 65, No. 64"}
             << false << 1;
+        QTest::newRow("stated resolution wins over whole values")
+            << section(2, "r\r\nResolution,0.1", "26/03/01,10:00,20\r\n26/03/01,10:01,21\r\n")
+            << QList<int>{1} << QStringList() << true << 2;
         // The listing shown before the load stays.
         QTest::newRow("no section at all") << QByteArray("Title,channel\r\n") + two << QList<int>{0}
                                            << QStringList{"File reading error!"} << false << 2;
@@ -289,9 +280,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, blocks);
-        QFETCH(QStringList, messages);
         QFETCH(bool, adopted);
-        QFETCH(int, state);
 
         putBlock(0, {1, 2});
         m_window->dispMemList();
@@ -303,33 +292,26 @@ private Q_SLOTS:
         m_prompter->answerFile(file);
         m_window->loadMemData();
 
-        QCOMPARE(m_prompter->texts().mid(1), messages);
+        QTEST(m_prompter->texts().mid(1), "messages");
         QCOMPARE(presentBlocks(), blocks);
         QCOMPARE(m_window->MSFlexGrid1->rowCount(), blocks.size());
         QCOMPARE(m_window->curBlock, blocks.first());
         QCOMPARE(memBlocks[blocks.first()]->DataNo, qint16(2));
+        QCOMPARE(memBlocks[blocks.first()]->Resolution, qint16(0));
         QCOMPARE(m_window->memFileName == file, adopted);
         QCOMPARE(m_window->memUntitled, !adopted);
-        QCOMPARE(m_window->saveState(), state);
+        QTEST(m_window->saveState(), "state");
     }
 
     void savedListingLoadsBackBlockForBlock()
     {
-        putBlock(0, {20.5f, 21.5f, overRangeCode, 19.0f}).Title =
+        putBlock(0, {20.5f, 21.5f, overRangeCode, 19.0f}, 21.0f, 19.5f).Title =
             QStringLiteral("first, with a comma");
-        putBlock(4, {100.0f, 90.1f});
+        putBlock(4, {100.0f, 90.1f}, 95.0f).Unit = 1;
         // Whole degrees: the file has no resolution line, the values tell.
-        putBlock(63, {-5.0f, 28.0f, 27.0f, 28.0f});
-        memBlocks[63]->Resolution = 1;
-        memBlocks[0]->CompHigh = 21.0f;
-        memBlocks[0]->CompLow = 19.5f;
-        memBlocks[4]->Unit = 1;
-        memBlocks[4]->CompHigh = 95.0f;
-        QStringList before;
-        for (int b : presentBlocks()) {
+        putBlock(63, {-5.0f, 28.0f, 27.0f, 28.0f}).Resolution = 1;
+        for (int b : presentBlocks())
             memBlocks[b]->compjob();
-            before << describe(*memBlocks[b]);
-        }
         m_window->dispMemList();
         m_window->setSaveMenu(1);
 
@@ -341,18 +323,16 @@ private Q_SLOTS:
         const QByteArray bytes = readFile(file);
         QVERIFY(bytes.startsWith("No. 1\r\nTitle,first, with a comma\r\n"));
 
+        // What comes back must come from the file alone; saved again, it writes the same bytes.
+        for (auto &block : memBlocks)
+            block.reset();
+        putBlock(10, {1});
         m_prompter->answer(Prompter::AnswerOk);
         m_prompter->answerFile(file);
         m_window->loadMemData();
         QCOMPARE(m_prompter->texts(),
                  QStringList{"There is memory data.\rThese data will be lost. OK?"});
         QCOMPARE(presentBlocks(), (QList<int>{0, 4, 63}));
-        QStringList after;
-        for (int b : presentBlocks())
-            after << describe(*memBlocks[b]);
-        QCOMPARE(after, before);
-
-        // A save of the loaded listing writes the same file again.
         QVERIFY(m_window->oversaveMemData());
         QCOMPARE(readFile(file), bytes);
     }
@@ -386,9 +366,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
 
         QTemporaryDir dir;
-        const auto path = [&dir](const QString &name) { return dir.filePath(name); };
         putBlock(1, {1, 2});
-        const QString kept = path(QStringLiteral("kept.csv"));
+        const QString kept = dir.filePath(QStringLiteral("kept.csv"));
         QVERIFY(m_window->saveMemFile(kept));
         const QByteArray previous = readFile(kept);
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
@@ -396,7 +375,7 @@ private Q_SLOTS:
         putBlock(2, std::vector<float>(1000, 20.0f));
         if (stop)
             m_pump->schedule(1, [] { FormFileWait::current()->Command1_Click(); });
-        QVERIFY(!m_window->saveMemFile(path(target)));
+        QVERIFY(!m_window->saveMemFile(dir.filePath(target)));
 
         QCOMPARE(m_prompter->texts(), QStringList{message});
         QCOMPARE(readFile(kept), previous);
@@ -409,14 +388,6 @@ private Q_SLOTS:
     {
         m_window->MenuSetItem[4]->trigger();
         QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Connection is right")});
-
-        m_prompter->clear();
-        m_sim->setType(Simulator::LType);
-        m_window->MenuSetItem[4]->trigger();
-        QCOMPARE(
-            m_prompter->texts(),
-            QStringList{QStringLiteral("Connection is right, but cannot be used in Read Memory "
-                                       "Data mode.\rPlease use in Real Time Measurement mode.")});
     }
 
     void settingsAreSentWithFixedResolution()
@@ -429,7 +400,6 @@ private Q_SLOTS:
         m_window->MenuSetItem[1]->trigger();
         QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Setting is completed.")});
         QVERIFY(m_sim->received().contains(QStringLiteral("RESOL 0.1")));
-        QVERIFY(!m_sim->received().contains(QStringLiteral("ZERO -20")));
         QCOMPARE(m_sim->backedUp().emissivity, 0.7f);
     }
 
@@ -466,40 +436,6 @@ private Q_SLOTS:
         QVERIFY(m_sim->received().contains(QStringLiteral("DATE 27/01/02")));
         QVERIFY(m_sim->received().contains(QStringLiteral("TIME 03:04:05")));
         QCOMPARE(m_sim->clock().date(), QDate(2027, 1, 2));
-    }
-
-    // A clear that would lose records nobody saved asks first, naming where they are kept.
-    void memoryIsClearedAfterTheQuestion()
-    {
-        const QString question = QStringLiteral("Clear all memory data.\r ");
-        const QString gone =
-            QStringLiteral("The instrument's records will be gone for good. Continue?");
-        const QString neverRead = QStringLiteral(
-            "No memory data has been read since the start or since the memory was last cleared.");
-        m_prompter->answer(Prompter::AnswerOk);
-        m_prompter->answer(Prompter::AnswerCancel);
-        m_window->MenuMemDataItem[1]->trigger();
-        QCOMPARE(m_prompter->texts(), (QStringList{neverRead + u'\r' + gone, question}));
-        QVERIFY(!m_sim->memory().isEmpty());
-
-        // Read but not saved: kept in the downloads folder, which the question names.
-        m_window->readMemData();
-        QVERIFY(QFile::exists(m_window->keptFile()));
-        m_prompter->clear();
-        m_prompter->answer(Prompter::AnswerCancel);
-        m_window->MenuMemDataItem[1]->trigger();
-        QCOMPARE(m_prompter->texts(),
-                 QStringList{"The memory data read last has not been saved.\rIt is kept in:\r" +
-                             m_window->keptFile() + u'\r' + gone});
-
-        // Saved: only the instrument's question.
-        m_prompter->clear();
-        m_prompter->answerFile(m_dir.filePath(QStringLiteral("saved.csv")));
-        QVERIFY(m_window->saveMemData());
-        m_prompter->answer(Prompter::AnswerOk);
-        m_window->MenuMemDataItem[1]->trigger();
-        QCOMPARE(m_prompter->texts(), (QStringList{question, "Clear Memory Data is completed."}));
-        QVERIFY(m_sim->memory().isEmpty());
     }
 
     void blockListEditsTitlesAndFollowsRows()
@@ -558,8 +494,6 @@ private Q_SLOTS:
         QFETCH(QString, entered);
         QFETCH(bool, changed);
         QFETCH(QString, shown);
-        QFETCH(int, out);
-        QFETCH(QString, judgements);
 
         putBlock(3, {5, 15, 25, 35, 45}, 40, 10);
         FormDispMem *table = openTable();
@@ -570,8 +504,8 @@ private Q_SLOTS:
 
         QCOMPARE(table->Text1[0]->text() + u',' + table->Text1[1]->text(), shown);
         QCOMPARE(memBlocks[3]->getCompHighStr() + u',' + memBlocks[3]->getCompLowStr(), shown);
-        QCOMPARE(column(table->MSFlexGrid1, 4, 5).join(u','), judgements);
-        QCOMPARE(table->LabelOut->text(), QString::number(out));
+        QTEST(column(table->MSFlexGrid1, 4, 5).join(u','), "judgements");
+        QTEST(table->LabelOut->text().toInt(), "out");
         QCOMPARE(m_window->saveState(), changed ? 1 : 2);
     }
 
@@ -579,7 +513,6 @@ private Q_SLOTS:
     {
         putBlock(2, {20, 10, 30, 10, 30, errorCode, 25}, 28, 12);
         FormDispMem *table = openTable();
-        QCOMPARE(table->windowTitle(), QStringLiteral("No.3:Kiln 3"));
         QCOMPARE(table->MSFlexGrid1->horizontalHeaderItem(3)->text(), QStringLiteral("Data[°C]"));
         QCOMPARE(column(table->MSFlexGrid1, 2, 2), (QStringList{"10:00", "10:01"}));
 
@@ -626,12 +559,10 @@ private Q_SLOTS:
         QVERIFY(table->Text1[0]->isEnabled() && table->Text1[1]->isEnabled());
         QCOMPARE(m_window->curBlock, 2);
 
-        const QList<int> presses{1, 1, 1, 0, 0, 0};
-        const QList<int> blocks{5, 9, 9, 5, 2, 2};
-        for (int k = 0; k < presses.size(); ++k) {
-            table->Command1[presses[k]]->click();
-            QCOMPARE(m_window->curBlock, blocks[k]);
-            QCOMPARE(table->block(), blocks[k]);
+        for (const auto &[press, block] :
+             {std::pair{1, 5}, {1, 9}, {1, 9}, {0, 5}, {0, 2}, {0, 2}}) {
+            table->Command1[press]->click();
+            QCOMPARE(QPoint(m_window->curBlock, table->block()), QPoint(block, block));
         }
         QCOMPARE(table->windowTitle(), QStringLiteral("No.3:Kiln 3"));
 
@@ -648,37 +579,16 @@ private:
         return m_window->dispMem();
     }
 
-    // Every block holds its records of the simulator's memory, `count` of them at most, in
-    // order; the list shows the blocks in number order.
+    // Every block holds as many of the simulator's first `count` records as are its own (the
+    // engine's tests check their values); the list shows the blocks in number order.
     void verifyStored(int count = -1)
     {
-        QList<Simulator::MemoryRecord> records = m_sim->memory();
-        if (count >= 0)
-            records = records.mid(0, count);
-        int index[64] = {};
-        for (const Simulator::MemoryRecord &r : records) {
-            const int block = r.block - 1;
-            QVERIFY2(memBlocks[block], qPrintable(QString::number(r.block)));
-            const ClassData &data = *memBlocks[block];
-            const int i = index[block]++;
-            // To the minute, as the listing has it.
-            const QTime minute(r.time.time().hour(), r.time.time().minute());
-            QCOMPARE(fromDayCount(data.getDataDate0(i)), QDateTime(r.time.date(), minute));
-            const float value =
-                r.over
-                    ? overRangeCode
-                    : float(std::round(r.value * (r.precision ? 1 : 10)) / (r.precision ? 1 : 10));
-            QCOMPARE(data.getDataY(i), value);
-            QCOMPARE(int(data.Unit), r.unit);
-            QCOMPARE(int(data.Resolution), r.precision);
-        }
-        QList<int> listed;
-        for (int block = 0; block < 64; ++block) {
-            QCOMPARE(memBlocks[block] ? int(memBlocks[block]->DataNo) : 0, index[block]);
-            if (index[block] > 0)
-                listed << block;
-        }
-        QCOMPARE(m_window->blockCount, int(listed.size()));
+        int held[64] = {};
+        for (const Simulator::MemoryRecord &r : m_sim->memory().mid(0, count))
+            ++held[r.block - 1];
+        for (int block = 0; block < 64; ++block)
+            QCOMPARE(memBlocks[block] ? int(memBlocks[block]->DataNo) : 0, held[block]);
+        const QList<int> listed = presentBlocks();
         QCOMPARE(QList<int>(m_window->rowBlock, m_window->rowBlock + m_window->blockCount), listed);
         QCOMPARE(m_window->MSFlexGrid1->rowCount(), int(listed.size()));
         QVERIFY(!m_sim->awake());
