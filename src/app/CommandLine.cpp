@@ -122,6 +122,15 @@ int runCommand(const CliCommand &command, const QStringList &arguments)
     return stopSignalReceived() ? int(ExitStopped) : code;
 }
 
+// Runs the command called `name`, or says there is none.
+int runNamedCommand(const QString &name, const QStringList &arguments)
+{
+    if (const CliCommand *found = findCommand(name))
+        return runCommand(*found, arguments);
+    cliReport(loadString(7416).arg(name) + u'\n' + loadString(7402).arg(program()));
+    return ExitUsage;
+}
+
 } // namespace
 
 SerialPort *cliHostPort = nullptr;
@@ -294,12 +303,8 @@ std::optional<int> runCommandLine(int argc, char *argv[])
     }
     configureApplication();
 
-    if (found)
-        return runCommand(*found, QCoreApplication::arguments().mid(2));
-    if (command) {
-        cliReport(loadString(7416).arg(raw.at(1)) + u'\n' + loadString(7402).arg(program()));
-        return int(ExitUsage);
-    }
+    if (command)
+        return runNamedCommand(raw.at(1), QCoreApplication::arguments().mid(2));
     if (help)
         printTopLevelHelp();
     else
@@ -340,12 +345,7 @@ int runCommandInProcess(const QStringList &arguments, SerialPort &port, CliPrint
     cliHostPort = &port;
     hostPrinter = std::move(print);
     clearStopSignal();
-    const CliCommand *found = arguments.isEmpty() ? nullptr : findCommand(arguments.first());
-    int code = ExitUsage;
-    if (found)
-        code = runCommand(*found, arguments.mid(1));
-    else
-        cliReport(loadString(7416).arg(arguments.value(0)));
+    const int code = runNamedCommand(arguments.value(0), arguments.mid(1));
     hostPrinter = nullptr;
     cliHostPort = nullptr;
     return code;
